@@ -1,0 +1,40 @@
+# Build-time values of services 1 and 2. A site builds with its own gateways, for example
+#   cmake -S . -B build -DCORVANE_SERVICE1_IP=snpp.example.org -DCORVANE_SERVICE2_IP=snpp2.example.org
+
+set(CORVANE_SERVICE1_NAME "CORVANE" CACHE STRING "Name of paging service 1 (at most 20 characters)")
+set(CORVANE_SERVICE1_IP "localhost" CACHE STRING "Address text of service 1: host[,login id[,login password]]")
+set(CORVANE_SERVICE1_ALTIP "" CACHE STRING "Alternate address text of service 1 (empty: none)")
+set(CORVANE_SERVICE1_PORT "444" CACHE STRING "TCP port of service 1")
+set(CORVANE_SERVICE2_NAME "CORVANE -ENCRY" CACHE STRING "Name of paging service 2; must end in ' -ENCRY'")
+set(CORVANE_SERVICE2_IP "localhost" CACHE STRING "Address text of service 2: host[,login id[,login password]]")
+set(CORVANE_SERVICE2_ALTIP "" CACHE STRING "Alternate address text of service 2 (empty: none)")
+set(CORVANE_SERVICE2_PORT "444" CACHE STRING "TCP port of service 2")
+
+function(corvane_check_service_text var limit)
+    set(value "${${var}}")
+    string(LENGTH "${value}" length)
+    if(length GREATER limit)
+        message(FATAL_ERROR "${var} is ${length} characters long; at most ${limit} are allowed: '${value}'")
+    endif()
+    if(value MATCHES "[\"\\\\]" OR value MATCHES "[\r\n]")
+        message(FATAL_ERROR "${var} must not contain quotes, backslashes or line breaks: '${value}'")
+    endif()
+    if(NOT value MATCHES "^[ -~]*$")
+        message(FATAL_ERROR "${var} must be plain printable ASCII: '${value}'")
+    endif()
+endfunction()
+
+foreach(n 1 2)
+    corvane_check_service_text(CORVANE_SERVICE${n}_NAME 20)
+    corvane_check_service_text(CORVANE_SERVICE${n}_IP 60)
+    corvane_check_service_text(CORVANE_SERVICE${n}_ALTIP 60)
+    if(NOT CORVANE_SERVICE${n}_PORT MATCHES "^[0-9]+$" OR CORVANE_SERVICE${n}_PORT GREATER 65535
+       OR CORVANE_SERVICE${n}_PORT LESS 1)
+        message(FATAL_ERROR "CORVANE_SERVICE${n}_PORT must be a port number from 1 to 65535: '${CORVANE_SERVICE${n}_PORT}'")
+    endif()
+endforeach()
+if(NOT CORVANE_SERVICE2_NAME MATCHES " -ENCRY$")
+    message(FATAL_ERROR "CORVANE_SERVICE2_NAME must end in ' -ENCRY' (service 2 takes the encrypted form): '${CORVANE_SERVICE2_NAME}'")
+endif()
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/builtinServices.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/builtinServices.h @ONLY)

@@ -1,0 +1,17 @@
+#include "engine/scrambler.h"
+
+namespace corvane {
+
+QString scramble(QStringView text, quint16 startKey) {
+    QString out(text.size(), Qt::Uninitialized);
+    quint32 key = startKey;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const quint32 b = text[i].unicode() & 0xFFu;
+        const quint32 o = (b ^ (key >> 8)) & 0xFFu;
+        out[i] = QChar(char16_t(o));
+        key = ((key + o) * 41027u + 19843u) & 0xFFFFu;
+    }
+    return out;
+}
+
+} // namespace corvane

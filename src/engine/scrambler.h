@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace corvane {
+
+inline constexpr quint16 scrambleStartKey = 47216;
+
+// The encrypted form's scrambling: each output character is the low byte of the input character
+// XOR the key's high byte, and the 16-bit key runs on from each output byte. Output characters
+// are all in 0..255 and the output is as long as the input.
+QString scramble(QStringView text, quint16 startKey);
+
+} // namespace corvane

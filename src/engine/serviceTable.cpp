@@ -1,0 +1,79 @@
+#include "engine/serviceTable.h"
+
+#include "builtinServices.h"
+
+#include <QStringList>
+
+namespace corvane {
+
+namespace {
+
+struct AddressParts {
+    QString host;
+    QString first;
+    QString second;
+};
+
+// The host keeps its spaces; the login parts lose all of theirs, so an id typed with spaces still
+// logs in. A fourth comma-separated part is ignored.
+AddressParts splitAddress(const QString& text) {
+    AddressParts parts;
+    if (text.isEmpty()) {
+        return parts;
+    }
+    const QStringList fields = text.split(u',');
+    parts.host = fields.value(0);
+    auto withoutSpaces = [](QString s) { return s.remove(u' '); };
+    parts.first = withoutSpaces(fields.value(1));
+    parts.second = withoutSpaces(fields.value(2));
+    return parts;
+}
+
+} // namespace
+
+bool ServiceTable::isUsable(int serviceNumber) const {
+    if (!contains(serviceNumber)) {
+        return false;
+    }
+    const serviceRecordType& service = (*this)[serviceNumber];
+    return !service.realIP.isEmpty() && service.port > 0 && service.splitChars >= 1;
+}
+
+void fillBuiltinServiceTable(ServiceTable& table) {
+    for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
+        table[n] = serviceRecordType{};
+    }
+    serviceRecordType& one = table[1];
+    one.name = QString::fromUtf16(builtin::service1Name);
+    one.ip = QString::fromUtf16(builtin::service1Ip);
+    one.AltIp = QString::fromUtf16(builtin::service1AltIp);
+    one.port = builtin::service1Port;
+    one.maxChars = 999;
+    one.splitChars = 999;
+
+    serviceRecordType& two = table[2];
+    two.name = QString::fromUtf16(builtin::service2Name);
+    two.ip = QString::fromUtf16(builtin::service2Ip);
+    two.AltIp = QString::fromUtf16(builtin::service2AltIp);
+    two.port = builtin::service2Port;
+    two.maxChars = 999;
+    two.splitChars = 999;
+
+    splitIPintoParts(table);
+}
+
+void splitIPintoParts(ServiceTable& table) {
+    for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
+        serviceRecordType& service = table[n];
+        const AddressParts main = splitAddress(service.ip);
+        service.realIP = main.host;
+        service.userID = main.first;
+        service.password = main.second;
+        const AddressParts alt = splitAddress(service.AltIp);
+        service.AltRealIP = alt.host;
+        service.AltUserID = alt.first;
+        service.AltPassword = alt.second;
+    }
+}
+
+} // namespace corvane

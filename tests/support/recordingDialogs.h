@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/operatorDialogs.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace corvane::test {
+
+// Records every message and answers confirmations from a preset answer, with no modal loop.
+class RecordingDialogs final : public OperatorDialogs {
+public:
+    QStringList messages;
+    QStringList confirmations; // "title|text"
+    int beeps = 0;
+    int modalShows = 0;
+    bool confirmAnswer = true;
+
+    void showMessage(const QString& text) override { messages.append(text); }
+    bool confirm(const QString& title, const QString& text) override {
+        confirmations.append(title + u'|' + text);
+        return confirmAnswer;
+    }
+    void beep() override { ++beeps; }
+    int showModal(QWidget&) override {
+        ++modalShows;
+        return 0;
+    }
+};
+
+} // namespace corvane::test
