@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/oneBased.h"
+#include "platform/oneBased.h"
 #include "engine/serviceTable.h"
 
 #include <QString>

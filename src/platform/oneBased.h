@@ -5,8 +5,9 @@
 
 namespace corvane {
 
-// A fixed array indexed from 1, as service numbers are everywhere in the program: index 0 does not
-// exist, so an off-by-one shows up at once instead of paging the wrong service.
+// A fixed array indexed from 1, as service, quick-message and group numbers are everywhere in the
+// program: index 0 does not exist, so an off-by-one stops the program at once instead of quietly
+// paging the wrong service.
 template <typename T, int N>
 class OneBased {
 public:
@@ -26,7 +27,7 @@ public:
 private:
     static void checkRange(int number) {
         if (!contains(number)) {
-            qFatal("service number %d outside 1..%d", number, N);
+            qFatal("number %d outside 1..%d", number, N);
         }
     }
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace corvane {
+
+// Private-profile access to one INI file: sections and keys match without regard to case, values
+// are trimmed and unquoted, and each read or write goes to the file itself (nothing is cached).
+// The file name is used as given, so a relative one is resolved against the working directory at
+// each access.
+class TIniFile {
+public:
+    static constexpr int maxValueLength = 2047;
+
+    explicit TIniFile(QString fileName)
+        : m_fileName(std::move(fileName)) {}
+
+    const QString& fileName() const { return m_fileName; }
+
+    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
+    bool ReadBool(const QString& section, const QString& key, bool defaultValue) const;
+
+    // Adds or replaces the entry, leaving every other line as it was. Throws corvane::Error
+    // "Unable to write to " + fileName when the file cannot be written.
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    void WriteInteger(const QString& section, const QString& key, int value);
+    void WriteBool(const QString& section, const QString& key, bool value);
+
+private:
+    QString m_fileName;
+};
+
+// The platform's integer conversion of a settings value: "0x" hexadecimal, then optional leading
+// blanks, a sign, and decimal digits or "$" hexadecimal. Anything else, or a value outside the
+// 32-bit signed range, gives defaultValue.
+int iniTextToInt(const QString& text, int defaultValue);
+
+} // namespace corvane

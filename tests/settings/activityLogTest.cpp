@@ -1,0 +1,187 @@
+#include "engine/sendJob.h"
+#include "engine/serviceTable.h"
+#include "fixedClock.h"
+#include "platform/longTimeFormat.h"
+#include "printers.h"
+#include "settings/activityLog.h"
+#include "settings/settings.h"
+#include "tempWorkingDir.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QTime>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+using test::FixedClock;
+using test::TempWorkingDir;
+
+LongTimeFormat twelveHourEnglish() {
+    return LongTimeFormat{false, true, false, u"AM"_s, u"PM"_s};
+}
+
+TEST(LongTimeFormat, FormatsHourDesignatorAndItsSide) {
+    struct Case {
+        const char* what;
+        LongTimeFormat format;
+        QTime time;
+        QString text;
+    };
+    const Case cases[] = {
+        {"12-hour English", twelveHourEnglish(), QTime(15, 7, 45), u"3:07:45 PM"_s},
+        {"12-hour, midnight", twelveHourEnglish(), QTime(0, 0, 1), u"12:00:01 AM"_s},
+        {"12-hour, noon", twelveHourEnglish(), QTime(12, 30, 0), u"12:30:00 PM"_s},
+        {"24-hour without leading zero", LongTimeFormat{false, false, false, {}, {}}, QTime(15, 7, 45), u"15:07:45"_s},
+        {"24-hour morning without leading zero", LongTimeFormat{}, QTime(9, 5, 1), u"9:05:01"_s},
+        {"24-hour with leading zero", LongTimeFormat{true, false, false, {}, {}}, QTime(9, 5, 1), u"09:05:01"_s},
+        {"designator first", LongTimeFormat{false, true, true, u"AM"_s, u"PM"_s}, QTime(15, 7, 45), u"PM 3:07:45"_s},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.format.format(c.time), c.text) << c.what;
+    }
+}
+
+TEST(LongTimeFormat, DerivedFromTheLocale) {
+    struct Case {
+        QLocale locale;
+        QString text; // 15:07:45 and 09:05:01
+    };
+    const Case cases[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), u"3:07:45 PM|9:05:01 AM"_s},
+        {QLocale(QLocale::German, QLocale::Germany), u"15:07:45|09:05:01"_s},
+        {QLocale(QLocale::Korean, QLocale::SouthKorea), u"\uc624\ud6c4 3:07:45|\uc624\uc804 9:05:01"_s},
+    };
+    for (const auto& c : cases) {
+        const LongTimeFormat format = LongTimeFormat::fromLocale(c.locale);
+        EXPECT_EQ(format.format(QTime(15, 7, 45)) + u'|' + format.format(QTime(9, 5, 1)), c.text)
+            << c.locale.name().toStdString();
+    }
+}
+
+class ActivityLogTest : public ::testing::Test {
+protected:
+    ActivityLogTest() {
+        QDir().mkdir(u"logs"_s);
+        fillBuiltinServiceTable(services);
+        services[1].name = u"ACMEORG"_s;
+        services[2].name = u"ACMEORG -ENCRY"_s;
+        job.currentService = 1;
+        job.serviceMessages[1] = u"Call the office"_s;
+        job.contactName = u"Jane Doe"_s;
+    }
+    QByteArray todaysFile() const { return dir.read(u"logs/03_14_13.txt"_s); }
+
+    TempWorkingDir dir;
+    Settings settings;
+    ServiceTable services;
+    FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
+    ActivityLog log{settings, services, clock, twelveHourEnglish()};
+    SendJob job;
+};
+
+TEST_F(ActivityLogTest, LinesHaveTheirExactLayout) {
+    struct Case {
+        const char* what;
+        std::function<void(SendJob&, const ActivityLog&)> write;
+        QByteArray line;
+    };
+    const Case cases[] = {
+        {"success", [](SendJob& j, const ActivityLog& l) { l.writelogMessageSent(j); },
+         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
+        {"success with a hold value",
+         [](SendJob& j, const ActivityLog& l) {
+             j.holdValue = u"130130184500"_s;
+             l.writelogMessageSent(j);
+         },
+         "3:07:45 PM, Message Sent OK for future delivery, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
+        {"hold value of 11 characters is no hold",
+         [](SendJob& j, const ActivityLog& l) {
+             j.holdValue = u"13013018450"_s;
+             l.writelogMessageSent(j);
+         },
+         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
+        {"direct ID entry",
+         [](SendJob& j, const ActivityLog& l) {
+             j.contactName = u"DIRECT ID ENTRY"_s;
+             l.writelogMessageSent(j);
+         },
+         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:DIRECT ID ENTRY, MSG:Call the office\r\n"},
+        {"refusal names the recipient",
+         [](SendJob& j, const ActivityLog& l) { l.writelogError(j, u"ERROR code:550"_s, true); },
+         "3:07:45 PM, ERROR code:550, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
+        {"multi-recipient, individual",
+         [](SendJob& j, const ActivityLog& l) {
+             j.multiRecipient = true;
+             j.recipientLists[1] = {u"B"_s, u"C"_s};
+             l.writelogError(j, u"ERROR code:554"_s, true);
+         },
+         "3:07:45 PM, ERROR code:554, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
+        {"multi-recipient names every queued recipient",
+         [](SendJob& j, const ActivityLog& l) {
+             j.multiRecipient = true;
+             j.currentService = 2;
+             j.serviceMessages[2] = u"Fire drill"_s;
+             j.recipientLists[2] = {u"Ann"_s, u"Bob Smith"_s, u"Cy"_s};
+             l.writelogError(j, u"ERROR connecting to service."_s, false);
+         },
+         "3:07:45 PM, ERROR connecting to service., SRVC:ACMEORG -ENCRY, CONTACTS:Ann,Bob Smith,Cy, MSG:Fire drill\r\n"},
+        {"multi-recipient with nothing left queued",
+         [](SendJob& j, const ActivityLog& l) {
+             j.multiRecipient = true;
+             l.writelogError(j, u"ERROR: Timeout when sending to service."_s, false);
+         },
+         "3:07:45 PM, ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:, MSG:Call the office\r\n"},
+        {"single recipient ignores individual=false",
+         [](SendJob& j, const ActivityLog& l) {
+             j.recipientLists[1] = {u"stale"_s};
+             l.writelogError(j, u"ERROR connecting to service"_s, false);
+         },
+         "3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
+        {"message with a line break and characters outside the code page",
+         [](SendJob& j, const ActivityLog& l) {
+             j.serviceMessages[1] = u"line one\r\nline two \u20ac\u4e2d"_s;
+             l.writelogMessageSent(j);
+         },
+         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:line one\r\nline two \x80?\r\n"},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(dir.filePath(u"logs/03_14_13.txt"_s));
+        SendJob fresh = job;
+        c.write(fresh, log);
+        EXPECT_EQ(todaysFile(), c.line) << c.what;
+    }
+}
+
+TEST_F(ActivityLogTest, LinesAreAppendedAndMidnightStartsTheNextFile) {
+    clock.current = QDateTime(QDate(2013, 3, 14), QTime(23, 59, 59));
+    log.writeLogFile(u"first"_s);
+    log.writeLogFile(u"second"_s);
+    clock.current = QDateTime(QDate(2013, 3, 15), QTime(0, 0, 1));
+    log.writeLogFile(u"third"_s);
+    EXPECT_EQ(todaysFile(), "11:59:59 PM, first\r\n11:59:59 PM, second\r\n");
+    EXPECT_EQ(dir.read(u"logs/03_15_13.txt"_s), "12:00:01 AM, third\r\n");
+}
+
+TEST_F(ActivityLogTest, DirectoryWithoutTrailingSlashPrefixesTheFileName) {
+    settings.loggingDir = u"./logs"_s;
+    log.writeLogFile(u"x"_s);
+    EXPECT_EQ(dir.read(u"logs03_14_13.txt"_s), "3:07:45 PM, x\r\n");
+}
+
+TEST_F(ActivityLogTest, UnwritableFileRaisesAnErrorNamingIt) {
+    settings.loggingDir = u"./gone/"_s;
+    try {
+        log.writeLogFile(u"x"_s);
+        ADD_FAILURE() << "no error";
+    } catch (const LogWriteError& e) {
+        EXPECT_EQ(e.fileName(), u"./gone/03_14_13.txt"_s);
+        EXPECT_EQ(e.text(), u"Error writing log file: ./gone/03_14_13.txt"_s);
+    }
+}
+
+} // namespace
+} // namespace corvane
