@@ -18,4 +18,11 @@ private:
     QByteArray m_utf8;
 };
 
+// The silent cancellation: an operation refused on purpose, which the general error report does not
+// show ("Operation aborted").
+class AbortError : public Error {
+public:
+    AbortError();
+};
+
 } // namespace corvane

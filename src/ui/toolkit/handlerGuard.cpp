@@ -12,6 +12,8 @@ bool runGuarded(OperatorDialogs& dialogs, const std::function<void()>& handler) 
     try {
         handler();
         return true;
+    } catch (const AbortError&) {
+        // Refused on purpose; whoever refused has already told the operator why.
     } catch (const Error& error) {
         dialogs.showMessage(error.text());
     } catch (const std::exception& error) {

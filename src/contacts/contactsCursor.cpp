@@ -1,0 +1,507 @@
+#include "contacts/contactsCursor.h"
+
+#include "contacts/contactsDatabase.h"
+#include "contacts/datamod.h"
+#include "platform/error.h"
+
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+enum FieldIndex { fName = 0, fId = 1, fServiceNumber = 2, fPassword = 3, fFirstGroup = 4 };
+
+const std::array<QString, contactsCursor::fieldCount> fieldNames = {
+    u"name"_s,      u"id"_s,        u"serviceNumber"_s, u"password"_s,   u"memberGr1"_s,
+    u"memberGr2"_s, u"memberGr3"_s, u"memberGr4"_s,     u"memberGr5"_s,  u"memberGr6"_s,
+    u"memberGr7"_s, u"memberGr8"_s, u"memberGr9"_s,     u"memberGr10"_s,
+};
+
+const QString columns = u"rowid, name, id, serviceNumber, password, memberGr1, memberGr2, memberGr3, memberGr4, "
+                        u"memberGr5, memberGr6, memberGr7, memberGr8, memberGr9, memberGr10"_s;
+
+bool isGroupField(int index) { return index >= fFirstGroup; }
+bool isTextField(int index) { return index == fName || index == fId || index == fPassword; }
+
+Error notEditing() { return Error(u"Dataset not in edit or insert mode"_s); }
+
+} // namespace
+
+// ---- ContactField ----
+
+QString ContactField::FieldName() const { return fieldNames[m_index]; }
+
+bool ContactField::IsNull() const { return m_cursor.value(m_index).isNull(); }
+
+QString ContactField::AsString() const {
+    const QVariant& v = m_cursor.value(m_index);
+    if (v.isNull()) {
+        return QString();
+    }
+    if (isGroupField(m_index)) {
+        return v.toLongLong() != 0 ? u"True"_s : u"False"_s;
+    }
+    return v.toString();
+}
+
+int ContactField::AsInteger() const {
+    const QVariant& v = m_cursor.value(m_index);
+    if (v.isNull()) {
+        return 0;
+    }
+    if (v.typeId() != QMetaType::QString) {
+        return static_cast<int>(v.toLongLong());
+    }
+    bool ok = false;
+    const int n = v.toString().toInt(&ok);
+    if (!ok) {
+        throw Error(u"'%1' is not a valid integer value"_s.arg(v.toString()));
+    }
+    return n;
+}
+
+bool ContactField::AsBoolean() const {
+    const QVariant& v = m_cursor.value(m_index);
+    if (v.isNull()) {
+        return false;
+    }
+    if (v.typeId() != QMetaType::QString) {
+        return v.toLongLong() != 0;
+    }
+    const QString text = v.toString();
+    if (text.compare(u"True"_s, Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (text.compare(u"False"_s, Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    throw Error(u"'%1' is not a valid boolean value"_s.arg(text));
+}
+
+void ContactField::setAsString(const QString& value) {
+    if (isTextField(m_index)) {
+        m_cursor.setValue(m_index, value);
+        return;
+    }
+    if (value.isEmpty()) {
+        m_cursor.setValue(m_index, QVariant());
+        return;
+    }
+    if (isGroupField(m_index)) {
+        if (value.compare(u"True"_s, Qt::CaseInsensitive) == 0 || value.compare(u"False"_s, Qt::CaseInsensitive) == 0) {
+            setAsBoolean(value.compare(u"True"_s, Qt::CaseInsensitive) == 0);
+            return;
+        }
+        throw Error(u"'%1' is not a valid boolean value for field '%2'"_s.arg(value, FieldName()));
+    }
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok) {
+        throw Error(u"'%1' is not a valid integer value for field '%2'"_s.arg(value, FieldName()));
+    }
+    setAsInteger(n);
+}
+
+void ContactField::setAsInteger(int value) {
+    if (isTextField(m_index)) {
+        m_cursor.setValue(m_index, QString::number(value));
+    } else if (isGroupField(m_index)) {
+        m_cursor.setValue(m_index, qlonglong(value != 0 ? 1 : 0));
+    } else {
+        m_cursor.setValue(m_index, qlonglong(value));
+    }
+}
+
+void ContactField::setAsBoolean(bool value) {
+    if (isTextField(m_index)) {
+        m_cursor.setValue(m_index, value ? u"True"_s : u"False"_s);
+    } else {
+        m_cursor.setValue(m_index, qlonglong(value ? 1 : 0));
+    }
+}
+
+void ContactField::Clear() { m_cursor.setValue(m_index, QVariant()); }
+
+// ---- contactsCursor ----
+
+contactsCursor::contactsCursor(TDataModule2& dataModule)
+    : m_dataModule(dataModule) {}
+
+contactsCursor::~contactsCursor() = default;
+
+void contactsCursor::setState(DataSetState state) {
+    if (state == m_state) {
+        return;
+    }
+    m_state = state;
+    if (OnStateChange) {
+        OnStateChange(*this);
+    }
+}
+
+void contactsCursor::requireActive() const {
+    if (m_state == dsInactive) {
+        throw Error(u"Cannot perform this operation on a closed dataset"_s);
+    }
+}
+
+void contactsCursor::Open() {
+    if (m_state != dsInactive) {
+        return;
+    }
+    m_dataModule.database(); // throws when the table cannot be opened; the cursor stays closed
+    m_current = fetchFirst();
+    m_eof = !m_current;
+    m_modified = false;
+    setState(dsBrowse);
+}
+
+void contactsCursor::Close() {
+    if (m_state == dsInactive) {
+        return;
+    }
+    m_current.reset();
+    m_working = {};
+    m_modified = false;
+    m_eof = true;
+    setState(dsInactive);
+}
+
+void contactsCursor::First() {
+    requireActive();
+    CheckBrowseMode();
+    m_current = fetchFirst();
+    m_eof = !m_current;
+}
+
+void contactsCursor::Next() {
+    requireActive();
+    CheckBrowseMode();
+    if (!m_current) {
+        m_eof = true;
+        return;
+    }
+    if (auto next = fetchBeside(*m_current, true)) {
+        m_current = std::move(next);
+        m_eof = false;
+    } else {
+        m_eof = true;
+    }
+}
+
+int contactsCursor::RecordCount() {
+    if (m_state == dsInactive) {
+        return 0;
+    }
+    const QString condition = viewCondition();
+    Statement& count = m_dataModule.database().prepare(u"SELECT count(*) FROM contacts"_s +
+                                                       (condition.isEmpty() ? QString() : u" WHERE "_s + condition));
+    count.step();
+    return static_cast<int>(count.columnInt64(0));
+}
+
+ContactField contactsCursor::FieldByName(const QString& fieldName) {
+    for (int i = 0; i < fieldCount; ++i) {
+        if (fieldNames[i].compare(fieldName, Qt::CaseInsensitive) == 0) {
+            return ContactField(*this, i);
+        }
+    }
+    throw Error(u"Field '%1' not found"_s.arg(fieldName));
+}
+
+const QVariant& contactsCursor::value(int index) const {
+    static const QVariant null;
+    if (m_state == dsEdit || m_state == dsInsert) {
+        return m_working[index];
+    }
+    return m_current ? m_current->values[index] : null;
+}
+
+void contactsCursor::setValue(int index, const QVariant& value) {
+    if (m_state != dsEdit && m_state != dsInsert) {
+        throw notEditing();
+    }
+    m_working[index] = value;
+    m_modified = true;
+}
+
+void contactsCursor::Insert() {
+    requireActive();
+    CheckBrowseMode();
+    m_working = {};
+    m_modified = false;
+    setState(dsInsert);
+}
+
+void contactsCursor::Edit() {
+    requireActive();
+    if (m_state == dsEdit || m_state == dsInsert) {
+        return;
+    }
+    if (!m_current) {
+        Insert(); // nothing to change in an empty view: compose a new contact instead
+        return;
+    }
+    m_working = m_current->values;
+    m_modified = false;
+    setState(dsEdit);
+}
+
+void contactsCursor::Post() {
+    if (m_state != dsEdit && m_state != dsInsert) {
+        throw notEditing();
+    }
+    if (BeforePost) {
+        BeforePost(*this);
+    }
+    Values values = m_working;
+    if (values[fName].isNull()) {
+        values[fName] = QString(); // a name is never NULL, so name order and uniqueness hold for every row
+    }
+    ContactsDatabase& db = m_dataModule.database();
+    const bool inserting = m_state == dsInsert;
+    Statement& write =
+        inserting ? db.prepare(u"INSERT INTO contacts (name, id, serviceNumber, password, memberGr1, memberGr2, "
+                               u"memberGr3, memberGr4, memberGr5, memberGr6, memberGr7, memberGr8, memberGr9, "
+                               u"memberGr10) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)"_s)
+                  : db.prepare(u"UPDATE contacts SET name = ?1, id = ?2, serviceNumber = ?3, password = ?4, "
+                               u"memberGr1 = ?5, memberGr2 = ?6, memberGr3 = ?7, memberGr4 = ?8, memberGr5 = ?9, "
+                               u"memberGr6 = ?10, memberGr7 = ?11, memberGr8 = ?12, memberGr9 = ?13, "
+                               u"memberGr10 = ?14 WHERE rowid = ?15"_s);
+    for (int i = 0; i < fieldCount; ++i) {
+        write.bind(i + 1, values[i]);
+    }
+    if (!inserting) {
+        write.bind(15, m_current->rowid);
+    }
+    try {
+        write.step();
+    } catch (const Error&) {
+        const int code = write.lastErrorCode();
+        if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
+            throw Error(u"Key violation."_s);
+        }
+        throw;
+    }
+    const qint64 rowid = inserting ? sqlite3_last_insert_rowid(db.handle()) : m_current->rowid;
+    m_current = loadByRowid(rowid);
+    m_eof = false;
+    m_working = {};
+    m_modified = false;
+    setState(dsBrowse);
+}
+
+void contactsCursor::Cancel() {
+    if (m_state != dsEdit && m_state != dsInsert) {
+        return;
+    }
+    m_working = {};
+    m_modified = false;
+    setState(dsBrowse);
+}
+
+void contactsCursor::Delete() {
+    requireActive();
+    if (m_state == dsInsert) {
+        Cancel();
+        return;
+    }
+    if (!m_current) {
+        throw Error(u"Cannot perform this operation on an empty dataset"_s);
+    }
+    const Row removed = *m_current;
+    Statement& remove = m_dataModule.database().prepare(u"DELETE FROM contacts WHERE rowid = ?1"_s);
+    remove.bind(1, removed.rowid);
+    remove.step();
+    m_working = {};
+    m_modified = false;
+    m_current = fetchBeside(removed, true);
+    if (!m_current) {
+        m_current = fetchBeside(removed, false);
+    }
+    m_eof = !m_current;
+    setState(dsBrowse);
+}
+
+void contactsCursor::CheckBrowseMode() {
+    if (m_state != dsEdit && m_state != dsInsert) {
+        return;
+    }
+    if (m_modified) {
+        Post();
+    } else {
+        Cancel();
+    }
+}
+
+void contactsCursor::setIndexName(const QString& indexName) {
+    bool nameOrder = false;
+    if (indexName.compare(u"nameindex"_s, Qt::CaseInsensitive) == 0) {
+        nameOrder = true;
+    } else if (!indexName.isEmpty()) {
+        throw Error(u"Index '%1' not found"_s.arg(indexName));
+    }
+    if (nameOrder == m_nameOrder) {
+        return;
+    }
+    if (m_state != dsInactive) {
+        CheckBrowseMode();
+    }
+    m_nameOrder = nameOrder; // the cursor stays on its contact, now in the other order
+}
+
+bool contactsCursor::findName(const QString& name) {
+    requireActive();
+    CheckBrowseMode();
+    Statement& find = m_dataModule.database().prepare(findNameSql());
+    find.bind(1, name);
+    if (!find.step()) {
+        return false;
+    }
+    m_current = readRow(find);
+    m_eof = false;
+    return true;
+}
+
+QString contactsCursor::findNameQueryPlan() const { return m_dataModule.database().queryPlan(findNameSql()); }
+
+QString contactsCursor::findNameSql() const {
+    const QString condition = viewCondition();
+    return u"SELECT "_s + columns + u" FROM contacts WHERE name = ?1"_s +
+           (condition.isEmpty() ? QString() : u" AND "_s + condition) + u" LIMIT 1"_s;
+}
+
+void contactsCursor::setFilter(const QString& filter) {
+    if (filter == m_filter) {
+        return;
+    }
+    if (m_filtered) {
+        parseGroupFilter(filter); // refuse a filter it cannot apply before changing anything
+    }
+    if (m_state != dsInactive) {
+        CheckBrowseMode();
+    }
+    m_filter = filter;
+    if (m_state != dsInactive) {
+        m_current = fetchFirst();
+        m_eof = !m_current;
+    }
+}
+
+void contactsCursor::setFiltered(bool filtered) {
+    if (filtered == m_filtered) {
+        return;
+    }
+    if (filtered) {
+        parseGroupFilter(m_filter);
+    }
+    if (m_state != dsInactive) {
+        CheckBrowseMode();
+    }
+    m_filtered = filtered;
+    if (m_state != dsInactive) {
+        m_current = fetchFirst();
+        m_eof = !m_current;
+    }
+}
+
+// The one filter the program uses: "memberGr" + group number + "=true". An empty text filters nothing.
+std::optional<int> contactsCursor::parseGroupFilter(const QString& filter) {
+    if (filter.trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    static const QRegularExpression pattern(u"^\\s*memberGr([1-9]|10)\\s*=\\s*true\\s*$"_s,
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(filter);
+    if (!match.hasMatch()) {
+        throw Error(u"Filter expression incorrect: "_s + filter);
+    }
+    return match.captured(1).toInt();
+}
+
+std::optional<int> contactsCursor::groupFilter() const {
+    return m_filtered ? parseGroupFilter(m_filter) : std::nullopt;
+}
+
+// The group number comes from the fixed pattern above, never from free text.
+QString contactsCursor::viewCondition() const {
+    const auto group = groupFilter();
+    return group ? u"memberGr%1 = 1"_s.arg(*group) : QString();
+}
+
+QString contactsCursor::selectSql(const QString& keyCondition, bool descending) const {
+    QStringList conditions;
+    const QString view = viewCondition();
+    if (!view.isEmpty()) {
+        conditions.append(view);
+    }
+    if (!keyCondition.isEmpty()) {
+        conditions.append(keyCondition);
+    }
+    const QString direction = descending ? u" DESC"_s : QString();
+    const QString order =
+        m_nameOrder ? QString(u"name"_s + direction + u", rowid"_s + direction) : QString(u"rowid"_s + direction);
+    return u"SELECT "_s + columns + u" FROM contacts"_s +
+           (conditions.isEmpty() ? QString() : u" WHERE "_s + conditions.join(u" AND "_s)) + u" ORDER BY "_s + order +
+           u" LIMIT 1"_s;
+}
+
+std::optional<contactsCursor::Row> contactsCursor::fetchFirst() {
+    Statement& first = m_dataModule.database().prepare(selectSql(QString(), false));
+    if (!first.step()) {
+        return std::nullopt;
+    }
+    return readRow(first);
+}
+
+// The contact right after (or before) the given one in the cursor's order, found from its key.
+std::optional<contactsCursor::Row> contactsCursor::fetchBeside(const Row& from, bool after) {
+    const QString op = after ? u">"_s : u"<"_s;
+    const QString key = m_nameOrder ? u"(name, rowid) "_s + op + u" (?1, ?2)"_s : u"rowid "_s + op + u" ?2"_s;
+    Statement& beside = m_dataModule.database().prepare(selectSql(key, !after));
+    if (m_nameOrder) {
+        beside.bind(1, from.values[fName].isNull() ? QVariant(QString()) : from.values[fName]);
+    }
+    beside.bind(2, from.rowid);
+    if (!beside.step()) {
+        return std::nullopt;
+    }
+    return readRow(beside);
+}
+
+contactsCursor::Row contactsCursor::readRow(const Statement& statement) {
+    Row row;
+    row.rowid = statement.columnInt64(0);
+    for (int i = 0; i < fieldCount; ++i) {
+        row.values[i] = statement.column(i + 1);
+    }
+    return row;
+}
+
+contactsCursor::Row contactsCursor::loadByRowid(qint64 rowid) {
+    Statement& load = m_dataModule.database().prepare(u"SELECT "_s + columns + u" FROM contacts WHERE rowid = ?1"_s);
+    load.bind(1, rowid);
+    if (!load.step()) {
+        throw Error(u"Record not found"_s);
+    }
+    return readRow(load);
+}
+
+contactRecordType contactsCursor::currentRecord() const {
+    contactRecordType record;
+    auto& self = const_cast<contactsCursor&>(*this);
+    record.name = ContactField(self, fName).AsString();
+    record.id = ContactField(self, fId).AsString();
+    record.serviceNumber = ContactField(self, fServiceNumber).AsInteger();
+    record.password = ContactField(self, fPassword).AsString();
+    for (int g = 0; g < contactGroupCount; ++g) {
+        record.memberGr[g] = ContactField(self, fFirstGroup + g).AsBoolean();
+    }
+    return record;
+}
+
+} // namespace corvane

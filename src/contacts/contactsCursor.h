@@ -1,0 +1,129 @@
+#pragma once
+
+#include "contacts/contactRecord.h"
+
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace corvane {
+
+class Statement;
+class TDataModule2;
+class contactsCursor;
+
+enum class DataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+using enum DataSetState;
+
+// One value of the cursor's current contact, read as text, integer or boolean, and written into the
+// working copy while the cursor is in dsEdit or dsInsert.
+class ContactField {
+public:
+    ContactField(contactsCursor& cursor, int index)
+        : m_cursor(cursor)
+        , m_index(index) {}
+
+    QString FieldName() const;
+    bool IsNull() const;
+    QString AsString() const;
+    int AsInteger() const;
+    bool AsBoolean() const;
+    void setAsString(const QString& value);
+    void setAsInteger(int value);
+    void setAsBoolean(bool value);
+    void Clear(); // back to never set
+
+private:
+    contactsCursor& m_cursor;
+    int m_index;
+};
+
+// A cursor over the contacts table: its own position, order, group filter and edit state. Moving
+// goes from the current contact's key with one indexed query per step, so it costs the same over
+// ten contacts or a hundred thousand; a change saved through another cursor is seen when this one
+// next goes to its first contact or searches.
+class contactsCursor {
+public:
+    static constexpr int fieldCount = 14;
+
+    explicit contactsCursor(TDataModule2& dataModule);
+    ~contactsCursor();
+    contactsCursor(const contactsCursor&) = delete;
+    contactsCursor& operator=(const contactsCursor&) = delete;
+
+    DataSetState State() const { return m_state; }
+    void Open();
+    void Close();
+    bool Active() const { return m_state != dsInactive; }
+
+    void First();
+    void Next();
+    bool Eof() const { return m_eof; }
+    int RecordCount();
+
+    ContactField FieldByName(const QString& fieldName);
+    bool Modified() const { return m_modified; }
+
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void CheckBrowseMode();
+
+    QString IndexName() const { return m_nameOrder ? QStringLiteral("nameindex") : QString(); }
+    void setIndexName(const QString& indexName);
+    bool findName(const QString& name);
+
+    QString Filter() const { return m_filter; }
+    void setFilter(const QString& filter);
+    bool Filtered() const { return m_filtered; }
+    void setFiltered(bool filtered);
+
+    // Runs at the start of every Post and may refuse it by throwing AbortError ("Operation aborted").
+    std::function<void(contactsCursor&)> BeforePost;
+    // Runs after every change of State.
+    std::function<void(contactsCursor&)> OnStateChange;
+
+    // The current contact (the working copy in dsEdit and dsInsert) as a plain record.
+    contactRecordType currentRecord() const;
+
+    // SQLite's plan for the search by name in the cursor's current view; lets a test see the index used.
+    QString findNameQueryPlan() const;
+
+private:
+    friend class ContactField;
+    using Values = std::array<QVariant, fieldCount>;
+    struct Row {
+        qint64 rowid = 0;
+        Values values;
+    };
+
+    void setState(DataSetState state);
+    void requireActive() const;
+    std::optional<int> groupFilter() const;
+    QString viewCondition() const;
+    static std::optional<int> parseGroupFilter(const QString& filter);
+    QString selectSql(const QString& keyCondition, bool descending) const;
+    std::optional<Row> fetchFirst();
+    std::optional<Row> fetchBeside(const Row& row, bool after);
+    Row loadByRowid(qint64 rowid);
+    static Row readRow(const Statement& statement);
+    QString findNameSql() const;
+    const QVariant& value(int index) const;
+    void setValue(int index, const QVariant& value);
+
+    TDataModule2& m_dataModule;
+    DataSetState m_state = dsInactive;
+    std::optional<Row> m_current; // empty when the view is empty
+    Values m_working;
+    bool m_modified = false;
+    bool m_eof = true;
+    bool m_nameOrder = false;
+    QString m_filter;
+    bool m_filtered = false;
+};
+
+} // namespace corvane

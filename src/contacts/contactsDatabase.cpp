@@ -1,0 +1,176 @@
+#include "contacts/contactsDatabase.h"
+
+#include "platform/error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+// The one definition of the table. Names compare with NOCASE (A to Z folded, nothing else), and
+// the same fold serves uniqueness, name order and the search by name.
+const char* const schema = R"sql(
+CREATE TABLE contacts (
+    name TEXT NOT NULL COLLATE NOCASE,
+    id TEXT,
+    serviceNumber INTEGER,
+    password TEXT,
+    memberGr1 INTEGER,
+    memberGr2 INTEGER,
+    memberGr3 INTEGER,
+    memberGr4 INTEGER,
+    memberGr5 INTEGER,
+    memberGr6 INTEGER,
+    memberGr7 INTEGER,
+    memberGr8 INTEGER,
+    memberGr9 INTEGER,
+    memberGr10 INTEGER
+);
+CREATE UNIQUE INDEX nameindex ON contacts (name COLLATE NOCASE);
+)sql";
+
+QString errorText(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+} // namespace
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement& Statement::reset() {
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+    return *this;
+}
+
+Statement& Statement::bind(int index, const QVariant& value) {
+    int rc = SQLITE_OK;
+    if (value.isNull()) {
+        rc = sqlite3_bind_null(m_stmt, index);
+    } else if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        rc = sqlite3_bind_text16(m_stmt, index, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
+    } else {
+        rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+    }
+    if (rc != SQLITE_OK) {
+        throw Error(errorText(m_db));
+    }
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        m_lastError = 0;
+        return false;
+    }
+    m_lastError = sqlite3_extended_errcode(m_db);
+    const QString text = errorText(m_db);
+    sqlite3_reset(m_stmt);
+    throw Error(text);
+}
+
+QVariant Statement::column(int index) const {
+    switch (sqlite3_column_type(m_stmt, index)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(m_stmt, index)));
+    default: {
+        const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(m_stmt, index));
+        const int bytes = sqlite3_column_bytes16(m_stmt, index);
+        return QVariant(QString::fromUtf16(text, bytes / 2));
+    }
+    }
+}
+
+qint64 Statement::columnInt64(int index) const { return sqlite3_column_int64(m_stmt, index); }
+
+ContactsDatabase::ContactsDatabase(const QString& filePath) {
+    if (!QFileInfo(filePath).isFile()) {
+        throw Error(u"Contacts table not found: "_s + filePath);
+    }
+    const int rc = sqlite3_open_v2(filePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = m_db != nullptr ? errorText(m_db) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw Error(u"Cannot open contacts table "_s + filePath + u": "_s + text);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    // Another copy of the program may be writing; wait a moment rather than fail at once.
+    sqlite3_busy_timeout(m_db, 2000);
+    try {
+        // Fails here, with SQLite's own text, when the file is no database or holds no contacts table.
+        prepare(u"SELECT name, id, serviceNumber, password, memberGr1, memberGr10 FROM contacts LIMIT 0"_s).step();
+    } catch (const Error& e) {
+        m_statements.clear();
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw Error(u"Cannot open contacts table "_s + filePath + u": "_s + e.text());
+    }
+}
+
+ContactsDatabase::~ContactsDatabase() {
+    m_statements.clear();
+    sqlite3_close(m_db);
+}
+
+Statement& ContactsDatabase::prepare(const QString& sql) {
+    auto found = m_statements.find(sql);
+    if (found == m_statements.end()) {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray utf8 = sql.toUtf8();
+        if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                               &stmt, nullptr) != SQLITE_OK) {
+            throw Error(errorText(m_db));
+        }
+        found = m_statements.emplace(sql, std::make_unique<Statement>(m_db, stmt)).first;
+    }
+    return found->second->reset();
+}
+
+void ContactsDatabase::exec(const QString& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = QString::fromUtf8(message != nullptr ? message : sqlite3_errmsg(m_db));
+        sqlite3_free(message);
+        throw Error(text);
+    }
+}
+
+QString ContactsDatabase::queryPlan(const QString& sql) {
+    Statement& plan = prepare(u"EXPLAIN QUERY PLAN "_s + sql);
+    QStringList steps;
+    while (plan.step()) {
+        steps.append(plan.column(3).toString());
+    }
+    return steps.join(u'\n');
+}
+
+void createEmptyContactsTable(const QString& filePath) {
+    if (QFileInfo::exists(filePath)) {
+        throw Error(u"Not overwriting the existing file "_s + filePath);
+    }
+    sqlite3* db = nullptr;
+    const int rc =
+        sqlite3_open_v2(filePath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    char* message = nullptr;
+    if (rc != SQLITE_OK || sqlite3_exec(db, schema, nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = message != nullptr ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_free(message);
+        sqlite3_close(db);
+        QFile::remove(filePath); // no half-made table left behind for the program to trip over
+        throw Error(u"Cannot create "_s + filePath + u": "_s + text);
+    }
+    sqlite3_close(db);
+}
+
+} // namespace corvane

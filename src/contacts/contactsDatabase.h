@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <map>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace corvane {
+
+// One prepared statement, reset before each use. Values are always bound, never pasted into SQL.
+class Statement {
+public:
+    Statement(sqlite3* db, sqlite3_stmt* stmt)
+        : m_db(db)
+        , m_stmt(stmt) {}
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& reset();
+    Statement& bind(int index, const QVariant& value); // 1-based; a null QVariant binds NULL
+    // Runs one step: true while a row is there. Throws corvane::Error with SQLite's text on failure.
+    bool step();
+    // The extended result code of the last failed step, for callers that tell failures apart.
+    int lastErrorCode() const { return m_lastError; }
+    QVariant column(int index) const; // 0-based; NULL gives a null QVariant
+    qint64 columnInt64(int index) const;
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt;
+    int m_lastError = 0;
+};
+
+// The one connection to the contacts database file, shared by every cursor of the program.
+class ContactsDatabase {
+public:
+    // Opens an existing file for reading and writing. An absent file is an error: the program
+    // never creates the table, so a wrong folder cannot silently give an empty contacts list.
+    explicit ContactsDatabase(const QString& filePath);
+    ~ContactsDatabase();
+    ContactsDatabase(const ContactsDatabase&) = delete;
+    ContactsDatabase& operator=(const ContactsDatabase&) = delete;
+
+    // A cached prepared statement, reset and ready for binding.
+    Statement& prepare(const QString& sql);
+    void exec(const QString& sql);
+    // SQLite's query plan for a statement, one step per line, for checking that an index is used.
+    QString queryPlan(const QString& sql);
+    sqlite3* handle() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+    std::map<QString, std::unique_ptr<Statement>> m_statements;
+};
+
+// Writes a new database file holding the empty contacts table and its name index. Refuses to touch
+// an existing file. Throws corvane::Error.
+void createEmptyContactsTable(const QString& filePath);
+
+} // namespace corvane

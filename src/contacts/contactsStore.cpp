@@ -1,0 +1,111 @@
+#include "contacts/contactsStore.h"
+
+#include "contacts/contactsCursor.h"
+#include "contacts/contactsDatabase.h"
+#include "contacts/datamod.h"
+#include "platform/codePage.h"
+#include "platform/error.h"
+#include "platform/operatorDialogs.h"
+
+#include <QFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+bool ContactsStore::lookupContact(const QString& name, LookedUpContact& found) {
+    m_reader.setIndexName(u"nameindex"_s);
+    if (!m_reader.findName(name)) {
+        return false;
+    }
+    found.id = m_reader.FieldByName(u"id"_s).AsString();
+    found.serviceNumber = m_reader.FieldByName(u"serviceNumber"_s).AsInteger();
+    found.password = m_reader.FieldByName(u"password"_s).AsString();
+    return true;
+}
+
+void ContactsStore::readAllContacts(const std::function<void(const contactRecordType&)>& visit) {
+    m_reader.First();
+    while (!m_reader.Eof()) {
+        visit(m_reader.currentRecord());
+        m_reader.Next();
+    }
+}
+
+std::optional<NamesLine> parseNamesLine(const QString& line) {
+    const qsizetype comma = line.indexOf(u',');
+    if (line.size() < 10 || comma < 0) {
+        return std::nullopt;
+    }
+    NamesLine parsed;
+    parsed.name = line.left(comma);
+    qsizetype i = comma;
+    while (i < line.size() && !(line[i] >= u'0' && line[i] <= u'9')) {
+        ++i;
+    }
+    const qsizetype start = i;
+    while (i < line.size() && line[i] >= u'0' && line[i] <= u'9') {
+        ++i;
+    }
+    parsed.id = line.mid(start, i - start);
+    return parsed;
+}
+
+void importNamesFile(contactsCursor& reader, TDataModule2& dataModule, OperatorDialogs& dialogs) {
+    const QString fileName = u"names.txt"_s;
+    if (reader.RecordCount() != 0 || !QFile::exists(fileName)) {
+        return;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error(u"Cannot open file \"%1\". %2"_s.arg(fileName, file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw Error(u"Error reading file \"%1\". %2"_s.arg(fileName, file.errorString()));
+    }
+    file.close();
+
+    // One transaction for the whole file and a savepoint per line: a refused line rolls back alone,
+    // and the disk is synced once, not once per contact.
+    ContactsDatabase& db = dataModule.database();
+    db.exec(u"BEGIN"_s);
+    int imported = 0;
+    try {
+        for (QByteArrayView rest(bytes); !rest.isEmpty();) {
+            qsizetype end = rest.indexOf('\n');
+            QByteArrayView raw = end < 0 ? rest : rest.first(end);
+            rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+            if (raw.endsWith('\r')) {
+                raw.chop(1);
+            }
+            const auto parsed = parseNamesLine(fromCodePage(raw));
+            if (!parsed) {
+                continue;
+            }
+            db.exec(u"SAVEPOINT importLine"_s);
+            try {
+                reader.Insert();
+                reader.FieldByName(u"name"_s).setAsString(parsed->name);
+                reader.FieldByName(u"id"_s).setAsString(parsed->id);
+                reader.FieldByName(u"serviceNumber"_s).setAsInteger(1);
+                reader.Post();
+                db.exec(u"RELEASE importLine"_s);
+                ++imported;
+            } catch (const Error&) {
+                reader.Cancel();
+                db.exec(u"ROLLBACK TO importLine"_s);
+                db.exec(u"RELEASE importLine"_s);
+            }
+        }
+        db.exec(u"COMMIT"_s);
+    } catch (...) {
+        db.exec(u"ROLLBACK"_s);
+        throw;
+    }
+    if (imported > 0) {
+        dialogs.showMessage(QString::number(imported) + u" contacts imported OK, from file: names.txt"_s);
+    }
+}
+
+} // namespace corvane

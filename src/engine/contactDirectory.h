@@ -1,0 +1,29 @@
+#pragma once
+
+#include "contacts/contactRecord.h"
+
+#include <QString>
+#include <functional>
+
+namespace corvane {
+
+// What a lookup by name yields; the caller keeps it as the looked-up contact.
+struct LookedUpContact {
+    QString id;
+    int serviceNumber = 0;
+    QString password;
+};
+
+// The contacts as the engine and the main window see them: through the main window's cursor.
+class ContactDirectory {
+public:
+    virtual ~ContactDirectory() = default;
+
+    // True when a contact of exactly this name exists; then found holds its values. On false, found
+    // is left as it was.
+    virtual bool lookupContact(const QString& name, LookedUpContact& found) = 0;
+    // Every contact, in the cursor's current order.
+    virtual void readAllContacts(const std::function<void(const contactRecordType&)>& visit) = 0;
+};
+
+} // namespace corvane
