@@ -94,6 +94,7 @@ TEST(MessageChunks, SendMessageChunkSendsTheLineAndMovesToMessageSent) {
     serviceRecordType service;
     service.splitChars = 5;
     test::FakeTcpClient client;
+    client.open = true;
     SetMessageIndex(job, service);
     sendMessageChunk(job, service, client);
     EXPECT_EQ(client.sent, QStringList{u"MESS hello\r\n"_s});

@@ -4,17 +4,20 @@
 #include "transport/tcpClient.h"
 
 #include <QStringList>
+#include <cerrno>
 
 namespace corvane::test {
 
-// A TcpClient that records what the program does with it and lets the test raise notifications.
+// A TcpClient that records what the program does with it and lets the test play the server. Like
+// the real client, a close asked for inside DataIn takes effect when that notification returns.
 class FakeTcpClient final : public TcpClient {
 public:
-    QStringList sent;        // every DataToSend text
+    QStringList sent;        // every DataToSend text, across connections
     QStringList hostsSet;    // every RemoteHost set
+    QList<int> portsSet;     // every RemotePort set
     int connectRequests = 0; // Connected set to true
     int closeRequests = 0;   // Connected set to false while connecting or open
-    bool failHost = false;   // setRemoteHost throws as for an unresolvable name
+    QStringList failingHosts; // setRemoteHost throws for these, as for an unresolvable name
     bool open = false;
     bool connecting = false;
     QString host;
@@ -25,13 +28,17 @@ public:
     QString RemoteHost() const override { return host; }
     void setRemoteHost(const QString& h) override {
         hostsSet.append(h);
-        if (failHost || open || connecting) {
+        if (open || connecting) {
+            throw Error(QStringLiteral("Cannot change value while socket is active"));
+        }
+        if (failingHosts.contains(h) || h.isEmpty()) {
             throw Error(QStringLiteral("Host not found: ") + h);
         }
         host = h;
     }
     int RemotePort() const override { return port; }
     void setRemotePort(int p) override {
+        portsSet.append(p);
         if (open || connecting) {
             throw Error(QStringLiteral("Cannot change value while socket is active"));
         }
@@ -40,18 +47,65 @@ public:
     bool Connected() const override { return open; }
     void setConnected(bool c) override {
         if (c) {
+            if (open || connecting) {
+                throw Error(QStringLiteral("Cannot change value while socket is active"));
+            }
             ++connectRequests;
             connecting = true;
-        } else if (open || connecting) {
+            return;
+        }
+        if (connecting) {
             ++closeRequests;
-            const bool wasOpen = open;
-            open = connecting = false;
-            if (wasOpen && events != nullptr) {
-                events->clientSocketDisconnected(*this, 0, QString());
-            }
+            connecting = false; // abandoned: no notification
+            return;
+        }
+        if (!open) {
+            return;
+        }
+        if (inDataIn) {
+            closePending = true;
+            return;
+        }
+        ++closeRequests;
+        open = false;
+        events->clientSocketDisconnected(*this, 0, QString());
+    }
+    void setDataToSend(const QString& text) override {
+        if (!open) {
+            throw Error(QStringLiteral("Socket is not connected"));
+        }
+        sent.append(text);
+    }
+
+    // The server's side.
+    void accept() {
+        connecting = false;
+        open = true;
+        events->clientSocketConnected(*this, 0, QString());
+    }
+    void refuse(int error = ECONNREFUSED) {
+        connecting = false;
+        events->clientSocketConnected(*this, error, QStringLiteral("Connection refused"));
+    }
+    void deliver(const QString& text) {
+        inDataIn = true;
+        events->clientSocketDataIn(*this, text, false);
+        inDataIn = false;
+        if (closePending) {
+            closePending = false;
+            ++closeRequests;
+            open = false;
+            events->clientSocketDisconnected(*this, 0, QString());
         }
     }
-    void setDataToSend(const QString& text) override { sent.append(text); }
+    void serverCloses(int status = 0, const QString& description = QString()) {
+        open = false;
+        events->clientSocketDisconnected(*this, status, description);
+    }
+
+private:
+    bool inDataIn = false;
+    bool closePending = false;
 };
 
 } // namespace corvane::test

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "engine/contactDirectory.h"
+#include "engine/sendJob.h"
+#include "engine/serviceTable.h"
+#include "platform/longTimeFormat.h"
+#include "settings/activityLog.h"
+#include "transport/tcpClient.h"
+
+#include <functional>
+
+namespace corvane {
+
+class Clock;
+class DeferredRequests;
+class EngineOutputs;
+struct RecipientSelection;
+struct Settings;
+
+// What the engine is given: the world it talks to, and nothing else.
+struct EngineWiring {
+    TcpClient& client;
+    EngineOutputs& outputs;
+    ContactDirectory& contacts;
+    DeferredRequests& deferred;
+    const Settings& settings;
+    const Clock& clock;
+    LongTimeFormat timeFormat;
+    std::function<void(int milliseconds)> pause; // the wait before an alternate connection
+};
+
+// The paging engine: the service table, the one send job, the SNPP conversation, connection
+// control and the Send command. It reports only through EngineOutputs and never throws to its
+// caller, apart from an error the TCP client raises while sending.
+class PagingEngine final : public TcpClientEvents {
+public:
+    static constexpr int singleRecipientWatchdog = 10;
+    static constexpr int alternateWatchdog = 10;
+    static constexpr int alternatePort = 444;
+    static constexpr int ticksPerSecond = 3;
+    static constexpr int alternatePauseMs = 150;
+    static constexpr int maxReplyLength = 4096;
+
+    explicit PagingEngine(EngineWiring wiring);
+    ~PagingEngine() override;
+
+    ServiceTable& serviceTable() { return m_services; }
+    const ServiceTable& serviceTable() const { return m_services; }
+    SendJob& job() { return m_job; }
+    const SendJob& job() const { return m_job; }
+
+    // Puts the job into Idle with twelve empty recipient lists; no send can start before that.
+    void prepareSendJob();
+
+    // The Send command.
+    void sendButtonClick(const RecipientSelection& selection);
+    // The Cancel button: abandons the connection under way.
+    void cancelSendButtonClick();
+    // The watchdog step of the 333 ms tick.
+    void Timer1Timer();
+    // The deferred requests, run when they come back from the event loop.
+    void gotDisconnect();
+    void tryAlt();
+
+    bool ConnectToNextService(int start);
+    void FailIt();
+
+    // TCP client notifications.
+    void clientSocketConnected(TcpClient& Sender, int StatusCode, const QString& Description) override;
+    void clientSocketDataIn(TcpClient& Sender, const QString& Text, bool EOL) override;
+    void clientSocketDisconnected(TcpClient& Sender, int StatusCode, const QString& Description) override;
+    void clientSocketError(TcpClient& Sender, int ErrorCode, const QString& Description) override;
+
+private:
+    // SNPP conversation.
+    void handleReply(const QString& Text);
+    void greetingStep(const QString& reply);
+    void sendFirstPage();
+    void LookForNextIDinList();
+    bool startNextQueuedRecipient(bool showResults);
+    void sendPageString();
+    void chunkStep();
+    void refusalStep(const QString& reply);
+    void send(const QString& line);
+    void closeConnection();
+
+    // Logging, only with logging on; a failed write is reported and never stops the step.
+    void writelogMessageSent();
+    void writelogError(const QString& str, bool individual);
+
+    void startSingleRecipient(const RecipientSelection& selection);
+    void queueGroup(int group);
+    void queueTickedNames(const QStringList& names);
+
+    const serviceRecordType& currentServiceRecord() const { return m_services[m_job.currentService]; }
+
+    TcpClient& m_client;
+    EngineOutputs& m_outputs;
+    ContactDirectory& m_contacts;
+    DeferredRequests& m_deferred;
+    const Settings& m_settings;
+    const Clock& m_clock;
+    LongTimeFormat m_timeFormat;
+    std::function<void(int)> m_pause;
+
+    ServiceTable m_services;
+    SendJob m_job;
+    ActivityLog m_log;
+    LookedUpContact m_lookedUp;   // the last contact found by the Send command
+    bool m_disconnectSeen = false; // a Disconnected came while FailIt or tryAlt closed the client
+    QString m_replyBuffer;         // received text not yet ending in a line break
+    bool m_closeRequested = false; // this connection is being closed: read no further replies
+};
+
+} // namespace corvane

@@ -1,0 +1,146 @@
+// The Send command: reads and checks the recipient selection, sets up the send job and starts the
+// first connection.
+#include "engine/engineOutputs.h"
+#include "engine/messageChunks.h"
+#include "engine/pagingEngine.h"
+#include "engine/recipientSelection.h"
+#include "platform/error.h"
+#include "settings/settings.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+// "G" + n + ": " + name: the digit after "G", or 10 when a "0" follows that digit.
+int groupNumberOf(const QString& entry) {
+    if (entry.size() < 2 || entry[0] != u'G' || !entry[1].isDigit()) {
+        return 0;
+    }
+    if (entry.size() > 2 && entry[2] == u'0') {
+        return 10;
+    }
+    return entry[1].digitValue();
+}
+
+QString cutTo(const QString& message, int maxChars) { return maxChars <= 0 ? QString() : message.left(maxChars); }
+
+} // namespace
+
+void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
+    if (m_job.state != EngineState::Idle) {
+        return;
+    }
+    if (selection.fromSendButton) {
+        m_job.holdValue.clear();
+    }
+    m_outputs.clearResults();
+
+    const bool checkedNames = !selection.tickedNames.isEmpty();
+    if (selection.groupMode || checkedNames) {
+        m_job.multiRecipient = true;
+    } else if (selection.toMarker.isEmpty()) {
+        m_outputs.setStatusText(u"Error: No recipient selected"_s);
+        m_outputs.setPhaseWord(QString());
+        return;
+    } else {
+        m_job.multiRecipient = false;
+    }
+    if (selection.message.isEmpty()) {
+        m_outputs.setStatusText(u"Error: No message entered"_s);
+        m_outputs.setPhaseWord(QString());
+        return;
+    }
+
+    if (m_job.multiRecipient) {
+        for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
+            m_job.recipientLists[n].clear();
+        }
+        m_job.totalRecipients = 0;
+        m_job.sentOkCount = 0;
+        if (selection.groupMode) {
+            queueGroup(groupNumberOf(selection.highlightedGroup));
+        } else {
+            queueTickedNames(selection.tickedNames);
+        }
+    }
+    m_outputs.setStatusText(QString());
+    if (m_client.Connected()) {
+        return;
+    }
+    if (m_job.multiRecipient) {
+        for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
+            m_job.serviceMessages[n] = cutTo(selection.message, m_services[n].maxChars);
+        }
+        ConnectToNextService(1);
+        return;
+    }
+    startSingleRecipient(selection);
+}
+
+void PagingEngine::queueGroup(int group) {
+    if (group < 1 || group > contactGroupCount) {
+        return;
+    }
+    m_contacts.readAllContacts([&](const contactRecordType& contact) {
+        if (contact.isMemberOf(group) && ServiceTable::contains(contact.serviceNumber)) {
+            m_job.recipientLists[contact.serviceNumber].append(contact.name);
+            ++m_job.totalRecipients;
+        }
+    });
+}
+
+void PagingEngine::queueTickedNames(const QStringList& names) {
+    for (const QString& name : names) {
+        if (m_contacts.lookupContact(name, m_lookedUp) && ServiceTable::contains(m_lookedUp.serviceNumber)) {
+            m_job.recipientLists[m_lookedUp.serviceNumber].append(name);
+            ++m_job.totalRecipients;
+        }
+    }
+}
+
+void PagingEngine::startSingleRecipient(const RecipientSelection& selection) {
+    m_job.contactName = selection.toMarker;
+    const bool direct = selection.toMarker == directIdEntryMarker;
+    bool valid = false;
+    if (direct) {
+        // A direct entry always goes to service 1 as typed; only a chunk size that could never
+        // finish cutting the message keeps it from being sent.
+        valid = !selection.idField.isEmpty() && m_services[1].splitChars >= 1;
+    } else {
+        valid = m_contacts.lookupContact(selection.toMarker, m_lookedUp) &&
+                ServiceTable::contains(m_lookedUp.serviceNumber) && m_services.isUsable(m_lookedUp.serviceNumber);
+    }
+    if (!valid) {
+        m_outputs.setStatusText(u"Error: Problem with contact and/or service"_s);
+        return;
+    }
+    m_job.altTried = false;
+    if (direct) {
+        m_job.pagerId = selection.idField;
+        m_job.currentService = 1;
+        m_job.pagerPassword.clear();
+    } else {
+        m_job.currentService = m_lookedUp.serviceNumber;
+        m_job.pagerId = m_lookedUp.id;
+        m_job.pagerPassword = m_lookedUp.password;
+    }
+    const serviceRecordType& service = currentServiceRecord();
+    m_job.serviceMessages[m_job.currentService] = cutTo(selection.message, service.maxChars);
+    SetMessageIndex(m_job, service);
+    try {
+        m_client.setRemoteHost(service.realIP);
+        m_client.setRemotePort(service.port);
+    } catch (const Error&) {
+        m_outputs.setStatusText(u"Error setting remotehost: "_s + service.realIP);
+        writelogError(u"ERROR connecting to service"_s, true);
+        return;
+    }
+    m_job.state = EngineState::Connecting;
+    m_outputs.setPhaseWord(u"CONNECTING..."_s);
+    m_job.watchdogSeconds = singleRecipientWatchdog;
+    m_client.setConnected(true);
+}
+
+} // namespace corvane

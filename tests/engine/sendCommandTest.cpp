@@ -1,0 +1,192 @@
+#include "engineHarness.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+class SendCommand : public test::EngineHarness {
+protected:
+    SendCommand() {
+        contacts.add(u"Ann"_s, u"101"_s, 1, {2});
+        contacts.add(u"Bob"_s, u"102"_s, 1, {2});
+        contacts.add(u"Cy"_s, u"103"_s, 1, {2});
+        contacts.add(u"Zero"_s, u"900"_s, 0, {2});
+        contacts.add(u"Thirteen"_s, u"913"_s, 13, {2});
+        contacts.add(u"Nowhere"_s, u"905"_s, 5, {});
+    }
+};
+
+TEST_F(SendCommand, SelectionsThatCannotBeSentSayWhyAndStartNothing) {
+    struct Case {
+        const char* what;
+        RecipientSelection selection;
+        QString status;
+        QString phase;
+    };
+    RecipientSelection noRecipient;
+    noRecipient.message = u"hi"_s;
+    RecipientSelection noMessage;
+    noMessage.toMarker = u"Ann"_s;
+    RecipientSelection directWithoutId;
+    directWithoutId.toMarker = u"DIRECT ID ENTRY"_s;
+    directWithoutId.message = u"hi"_s;
+    const Case cases[] = {
+        {"no recipient", noRecipient, u"Error: No recipient selected"_s, u""_s},
+        {"no message", noMessage, u"Error: No message entered"_s, u""_s},
+        {"marker before any selection", single(u"[ ]"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
+        {"select all on an empty list", single(u"[selected names]"_s), u"Error: Problem with contact and/or service"_s,
+         u"NONE"_s},
+        {"unknown contact", single(u"Nobody"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
+        {"service number 0", single(u"Zero"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
+        {"service number 13", single(u"Thirteen"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
+        {"service without host", single(u"Nowhere"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
+        {"direct entry without ID", directWithoutId, u"Error: Problem with contact and/or service"_s, u"NONE"_s},
+    };
+    for (const auto& c : cases) {
+        outputs.results = QStringList{u"old line"_s};
+        outputs.phase = u"NONE"_s;
+        engine.sendButtonClick(c.selection);
+        EXPECT_EQ(outputs.status, c.status) << c.what;
+        EXPECT_EQ(outputs.phase, c.phase) << c.what;
+        EXPECT_TRUE(outputs.results.isEmpty()) << c.what << ": the results list is cleared first";
+        EXPECT_EQ(client.connectRequests, 0) << c.what;
+        EXPECT_EQ(engine.job().state, EngineState::Idle) << c.what;
+    }
+}
+
+TEST_F(SendCommand, SendDuringARunningJobChangesNothing) {
+    engine.sendButtonClick(single(u"Ann"_s));
+    outputs.results = QStringList{u"kept"_s};
+    engine.sendButtonClick(single(u"Bob"_s));
+    EXPECT_EQ(outputs.results, QStringList{u"kept"_s});
+    EXPECT_EQ(client.connectRequests, 1);
+    EXPECT_EQ(outputs.resultsCleared, 1);
+}
+
+TEST_F(SendCommand, DirectIdEntryGoesToServiceOneAsTyped) {
+    settings.loggingEnabled = true;
+    contacts.add(u"DIRECT ID ENTRY"_s, u"000"_s, 2); // a contact of that name must not be used
+    RecipientSelection direct = single(u"DIRECT ID ENTRY"_s);
+    direct.idField = u"7775551"_s;
+    engine.sendButtonClick(direct);
+    serve();
+    EXPECT_EQ(client.hostsSet, QStringList{u"gw1.test"_s});
+    EXPECT_EQ(wire().first(), u"PAGE 7775551"_s);
+    EXPECT_EQ(outputs.phase, u"SUCCESS"_s);
+    EXPECT_EQ(logFile(), "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:DIRECT ID ENTRY, MSG:hello\r\n");
+}
+
+TEST_F(SendCommand, MessageIsCutToEachServicesMaximum) {
+    struct Case {
+        int maxChars;
+        QString mess;
+    };
+    const QString message = QString(100, u'a') + QString(200, u'b');
+    for (const Case& c : {Case{160, u"MESS "_s + QString(100, u'a') + QString(60, u'b')}, Case{0, u"MESS "_s},
+                         Case{-3, u"MESS "_s}, Case{999, u"MESS "_s + message}}) {
+        client.sent.clear();
+        answered = 0;
+        engine.serviceTable()[1].maxChars = c.maxChars;
+        engine.sendButtonClick(single(u"Ann"_s, message));
+        serve();
+        ASSERT_GE(wire().size(), 2);
+        EXPECT_EQ(wire()[1], c.mess) << c.maxChars;
+    }
+}
+
+TEST_F(SendCommand, GroupQueuesMembersOfUsableNumbersAndTicksSkipTheRest) {
+    engine.sendButtonClick(group(2));
+    serve();
+    EXPECT_EQ(engine.job().totalRecipients, 3) << "service numbers 0 and 13 are left out";
+    EXPECT_EQ(outputs.results.last(), u"3 of 3 MESSAGES SENT OK"_s);
+
+    engine.sendButtonClick(ticked({u"Thirteen"_s, u"Cy"_s, u"Nobody"_s}));
+    serve();
+    EXPECT_EQ(engine.job().totalRecipients, 1);
+    EXPECT_EQ(outputs.results.last(), u"1 of 1 MESSAGES SENT OK"_s);
+
+    const int connectionsBefore = client.connectRequests;
+    RecipientSelection noGroup = group(2);
+    noGroup.highlightedGroup.clear();
+    outputs.status = u"old"_s;
+    engine.sendButtonClick(noGroup);
+    EXPECT_EQ(outputs.status, u""_s);
+    EXPECT_TRUE(outputs.results.isEmpty());
+    EXPECT_EQ(client.connectRequests, connectionsBefore);
+}
+
+TEST_F(SendCommand, GroupTenIsReadFromItsEntry) {
+    contacts.add(u"Ten"_s, u"110"_s, 1, {10});
+    engine.sendButtonClick(group(10));
+    serve();
+    EXPECT_EQ(engine.job().totalRecipients, 1);
+    EXPECT_EQ(wire().first(), u"PAGE 110"_s);
+}
+
+TEST_F(SendCommand, SendButtonClearsTheHoldValueAndTheFutureDeliveryPathKeepsIt) {
+    engine.job().holdValue = u"130130184500"_s;
+    RecipientSelection later = single(u"Ann"_s);
+    later.fromSendButton = false;
+    engine.sendButtonClick(later);
+    serve();
+    EXPECT_EQ(wire().first(), u"HOLD 130130184500"_s);
+    EXPECT_EQ(engine.job().holdValue, u"130130184500"_s) << "the hold value survives the job";
+    engine.sendButtonClick(single(u"Ann"_s));
+    EXPECT_TRUE(engine.job().holdValue.isEmpty());
+}
+
+TEST_F(SendCommand, RefusedHostForASingleRecipientIsReportedAndLogged) {
+    settings.loggingEnabled = true;
+    client.failingHosts = {u"gw1.test"_s};
+    engine.sendButtonClick(single(u"Ann"_s));
+    EXPECT_EQ(outputs.status, u"Error setting remotehost: gw1.test"_s);
+    EXPECT_EQ(engine.job().state, EngineState::Idle);
+    EXPECT_EQ(logFile(), "3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Ann, MSG:hello\r\n");
+}
+
+// Mended: a queued name that can no longer be found is passed over, and the rest still paged.
+TEST_F(SendCommand, ContactDeletedWhileQueuedIsSkipped) {
+    engine.sendButtonClick(ticked({u"Ann"_s, u"Bob"_s, u"Cy"_s}));
+    contacts.remove(u"Bob"_s);
+    serve();
+    EXPECT_EQ(outputs.results, (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Ann ..."_s,
+                                            u"MESSAGE SENT OK"_s, u"Sending to: Cy ..."_s, u"MESSAGE SENT OK"_s, u""_s,
+                                            u"2 of 3 MESSAGES SENT OK"_s}));
+}
+
+// Mended: line breaks typed into any argument go out as spaces; the log keeps the message as typed.
+TEST_F(SendCommand, LineBreaksCannotInjectCommands) {
+    settings.loggingEnabled = true;
+    contacts.add(u"Sly"_s, u"555\r\nPAGE 666"_s, 1, {}, u"pw\nQUIT"_s);
+    engine.serviceTable()[1].ip = u"gw1.test,id\r\nx,pw"_s; // a login id cannot hold a comma, but can hold a break
+    splitIPintoParts(engine.serviceTable());
+    engine.job().holdValue = u"1301\r\n184500"_s;
+    RecipientSelection later = single(u"Sly"_s, u"line one\r\nSEND"_s);
+    later.fromSendButton = false;
+    engine.sendButtonClick(later);
+    serve();
+    EXPECT_EQ(wire(), (QStringList{u"LOGI id  x pw"_s, u"HOLD 1301  184500"_s, u"PAGE 555  PAGE 666 pw QUIT"_s,
+                                   u"MESS line one  SEND"_s, u"SEND"_s, u"QUIT"_s}));
+    for (const QString& line : client.sent) {
+        EXPECT_EQ(line.count(u'\n'), 1) << line.toStdString();
+    }
+    EXPECT_TRUE(logFile().contains("MSG:line one\r\nSEND\r\n"));
+}
+
+// Mended: a log line that cannot be written is reported, and paging goes on regardless.
+TEST_F(SendCommand, FailedLogWriteIsReportedAndPagingGoesOn) {
+    settings.loggingEnabled = true;
+    settings.loggingDir = u"./gone/"_s;
+    engine.sendButtonClick(ticked({u"Ann"_s, u"Bob"_s}));
+    serve();
+    EXPECT_EQ(outputs.results.last(), u"2 of 2 MESSAGES SENT OK"_s);
+    EXPECT_EQ(outputs.statusHistory.count(u"Error writing log file: ./gone/03_14_13.txt"_s), 2);
+    EXPECT_EQ(outputs.phase, u"DONE"_s);
+}
+
+} // namespace
+} // namespace corvane

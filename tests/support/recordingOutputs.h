@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/engineOutputs.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace corvane::test {
+
+// Keeps what the engine shows, and the history of the status text and the phase word.
+class RecordingOutputs final : public EngineOutputs {
+public:
+    QString status;
+    QString phase = QStringLiteral("NONE");
+    QString banner;
+    QStringList results;
+    QStringList statusHistory;
+    QStringList phaseHistory;
+    int resultsShown = 0;
+    int resultsCleared = 0;
+
+    void setStatusText(const QString& text) override {
+        status = text;
+        statusHistory.append(text);
+    }
+    void setPhaseWord(const QString& word) override {
+        phase = word;
+        phaseHistory.append(word);
+    }
+    void clearResults() override {
+        results.clear();
+        ++resultsCleared;
+    }
+    void appendResult(const QString& line) override { results.append(line); }
+    void showResults() override { ++resultsShown; }
+    void setBanner(const QString& text) override { banner = text; }
+};
+
+} // namespace corvane::test
