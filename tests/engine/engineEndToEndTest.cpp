@@ -1,0 +1,136 @@
+// The engine through the real socket client, against scripted SNPP servers on 127.0.0.1, with a
+// real contacts table.
+#include "contacts/contactsStore.h"
+#include "contactsFixture.h"
+#include "engine/eventLoopDeferredRequests.h"
+#include "engine/pagingEngine.h"
+#include "engine/recipientSelection.h"
+#include "eventLoopWait.h"
+#include "fixedClock.h"
+#include "printers.h"
+#include "recordingOutputs.h"
+#include "scriptedSnppServer.h"
+#include "settings/settings.h"
+#include "transport/socketClient.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+using test::ScriptedSnppServer;
+using Reply = ScriptedSnppServer::Reply;
+
+class EngineEndToEnd : public test::ContactsFixture {
+protected:
+    EngineEndToEnd() {
+        reader.Open();
+        addContact(reader, u"Ann"_s, u"101"_s, 1, {4});
+        addContact(reader, u"Bob"_s, u"102"_s, 1, {4});
+        addContact(reader, u"Cy"_s, u"201"_s, 2, {4});
+        addContact(reader, u"Dee"_s, u"202"_s, 2, {4});
+        reader.First();
+        fillBuiltinServiceTable(engine.serviceTable());
+        engine.prepareSendJob();
+        deferred.setEngine(&engine);
+        timer.callOnTimeout(&timer, [this] { engine.Timer1Timer(); });
+        timer.start(333);
+    }
+    void pointServiceAt(int service, const ScriptedSnppServer& server) {
+        engine.serviceTable()[service].ip = u"127.0.0.1"_s;
+        engine.serviceTable()[service].port = server.port();
+        splitIPintoParts(engine.serviceTable());
+    }
+    bool waitForPhase(const QString& phase) {
+        return test::waitUntil([&] { return outputs.phase == phase; }, 8000);
+    }
+    RecipientSelection selection(const QString& marker) {
+        RecipientSelection s;
+        s.toMarker = marker;
+        s.message = u"Meet at gate 4"_s;
+        return s;
+    }
+
+    contactsCursor reader{dataModule};
+    ContactsStore store{reader};
+    SocketClient client;
+    test::RecordingOutputs outputs;
+    EventLoopDeferredRequests deferred;
+    Settings settings;
+    test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
+    PagingEngine engine{EngineWiring{client, outputs, store, deferred, settings, clock, LongTimeFormat{}, nullptr}};
+    QTimer timer;
+};
+
+TEST_F(EngineEndToEnd, SingleContactIsPagedAndTheConnectionClosed) {
+    ScriptedSnppServer server;
+    pointServiceAt(1, server);
+    engine.sendButtonClick(selection(u"Bob"_s));
+    ASSERT_TRUE(waitForPhase(u"SUCCESS"_s));
+    ASSERT_TRUE(test::waitUntil([&] { return engine.job().state == EngineState::Idle; }));
+    EXPECT_EQ(server.lines(), (std::vector<std::string>{"PAGE 102", "MESS Meet at gate 4", "SEND", "QUIT"}));
+    EXPECT_EQ(outputs.status, u""_s);
+}
+
+TEST_F(EngineEndToEnd, DirectIdEntryGoesToServiceOne) {
+    ScriptedSnppServer server;
+    pointServiceAt(1, server);
+    RecipientSelection direct = selection(u"DIRECT ID ENTRY"_s);
+    direct.idField = u"9998887"_s;
+    engine.sendButtonClick(direct);
+    ASSERT_TRUE(waitForPhase(u"SUCCESS"_s));
+    EXPECT_EQ(server.lines().front(), "PAGE 9998887");
+}
+
+TEST_F(EngineEndToEnd, GroupOverTwoServicesWithARefusalEndsWithTheTally) {
+    ScriptedSnppServer plain([](const std::string& line, int) {
+        return line == "PAGE 102" ? Reply("550 Pager unknown\r\n") : ScriptedSnppServer::standardReply(line);
+    });
+    ScriptedSnppServer encrypted;
+    pointServiceAt(1, plain);
+    pointServiceAt(2, encrypted);
+    RecipientSelection group = selection(u"[Group 4]"_s);
+    group.groupMode = true;
+    group.highlightedGroup = u"G4: Night shift"_s;
+    engine.sendButtonClick(group);
+    ASSERT_TRUE(waitForPhase(u"DONE"_s)) << outputs.results.join(u'\n').toStdString();
+    EXPECT_EQ(outputs.results.last(), u"3 of 4 MESSAGES SENT OK"_s);
+    EXPECT_EQ(plain.lines(), (std::vector<std::string>{"PAGE 101", "MESS Meet at gate 4", "SEND", "PAGE 102", "QUIT"}));
+    const auto lines = encrypted.lines();
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "PAGE 201");
+    EXPECT_EQ(lines[1].rfind("MESS SNPPENCRYPTED001", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[1], lines[4]) << "the same text gives the same encrypted line";
+    EXPECT_EQ(lines[6], "QUIT");
+}
+
+TEST_F(EngineEndToEnd, ServerClosingInTheMiddleOfABatchMovesTheJobOn) {
+    ScriptedSnppServer dropping([](const std::string& line, int) {
+        return line == "PAGE 102" ? Reply("", true) : ScriptedSnppServer::standardReply(line);
+    });
+    ScriptedSnppServer second;
+    pointServiceAt(1, dropping);
+    pointServiceAt(2, second);
+    RecipientSelection names = selection(u"[selected names]"_s);
+    names.tickedNames = {u"Ann"_s, u"Bob"_s, u"Cy"_s};
+    engine.sendButtonClick(names);
+    ASSERT_TRUE(waitForPhase(u"DONE"_s)) << outputs.results.join(u'\n').toStdString();
+    EXPECT_EQ(outputs.results.last(), u"2 of 3 MESSAGES SENT OK"_s);
+    EXPECT_EQ(second.lines().front(), "PAGE 201");
+}
+
+TEST_F(EngineEndToEnd, ReplySplitOverTwoSegmentsStillCounts) {
+    ScriptedSnppServer splitting([](const std::string& line, int) {
+        return line.rfind("PAGE", 0) == 0 ? Reply::split({"25", "0 Pager ok\r\n"}) : ScriptedSnppServer::standardReply(line);
+    });
+    pointServiceAt(1, splitting);
+    engine.sendButtonClick(selection(u"Ann"_s));
+    ASSERT_TRUE(waitForPhase(u"SUCCESS"_s)) << outputs.status.toStdString();
+    EXPECT_EQ(splitting.lines().back(), "QUIT");
+}
+
+} // namespace
+} // namespace corvane
