@@ -37,4 +37,16 @@ if(NOT CORVANE_SERVICE2_NAME MATCHES " -ENCRY$")
     message(FATAL_ERROR "CORVANE_SERVICE2_NAME must end in ' -ENCRY' (service 2 takes the encrypted form): '${CORVANE_SERVICE2_NAME}'")
 endif()
 
-configure_file(${CMAKE_CURRENT_LIST_DIR}/builtinServices.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/builtinServices.h @ONLY)
+# corvane_builtin_services(<target> <prefix>): a small library holding the values of the cache
+# variables <prefix>1_NAME ... <prefix>2_PORT. Every program links exactly one such library.
+function(corvane_builtin_services target prefix)
+    foreach(n 1 2)
+        foreach(part NAME IP ALTIP PORT)
+            set(SERVICE${n}_${part} "${${prefix}${n}_${part}}")
+        endforeach()
+    endforeach()
+    set(generated ${CMAKE_BINARY_DIR}/generated/${target}.cpp)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/builtinServices.cpp.in ${generated} @ONLY)
+    add_library(${target} STATIC ${generated})
+    target_link_libraries(${target} PUBLIC corvane_config)
+endfunction()

@@ -1,6 +1,6 @@
 #include "engine/serviceTable.h"
 
-#include "builtinServices.h"
+#include "engine/builtinServices.h"
 
 #include <QStringList>
 
@@ -43,21 +43,17 @@ void fillBuiltinServiceTable(ServiceTable& table) {
     for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
         table[n] = serviceRecordType{};
     }
-    serviceRecordType& one = table[1];
-    one.name = QString::fromUtf16(builtin::service1Name);
-    one.ip = QString::fromUtf16(builtin::service1Ip);
-    one.AltIp = QString::fromUtf16(builtin::service1AltIp);
-    one.port = builtin::service1Port;
-    one.maxChars = 999;
-    one.splitChars = 999;
-
-    serviceRecordType& two = table[2];
-    two.name = QString::fromUtf16(builtin::service2Name);
-    two.ip = QString::fromUtf16(builtin::service2Ip);
-    two.AltIp = QString::fromUtf16(builtin::service2AltIp);
-    two.port = builtin::service2Port;
-    two.maxChars = 999;
-    two.splitChars = 999;
+    const BuiltinService* const deployment[] = {&builtinServices.service1, &builtinServices.service2};
+    for (int n : {1, 2}) {
+        const BuiltinService& values = *deployment[n - 1];
+        serviceRecordType& service = table[n];
+        service.name = QString::fromUtf16(values.name);
+        service.ip = QString::fromUtf16(values.ip);
+        service.AltIp = QString::fromUtf16(values.altIp);
+        service.port = values.port;
+        service.maxChars = 999;
+        service.splitChars = 999;
+    }
 
     splitIPintoParts(table);
 }

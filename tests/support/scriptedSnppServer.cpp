@@ -26,7 +26,7 @@ int bindLoopback(int backlog, int& port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
+    address.sin_port = htons(static_cast<uint16_t>(port));
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0) {
         ::close(fd);
         throw std::runtime_error("bind or listen failed");
@@ -69,9 +69,10 @@ ScriptedSnppServer::Reply ScriptedSnppServer::standardReply(const std::string& l
     return Reply("500 Command Not Implemented\r\n");
 }
 
-ScriptedSnppServer::ScriptedSnppServer(Responder responder, std::string greeting)
+ScriptedSnppServer::ScriptedSnppServer(Responder responder, std::string greeting, int port)
     : m_responder(std::move(responder))
-    , m_greeting(std::move(greeting)) {
+    , m_greeting(std::move(greeting))
+    , m_port(port) {
     if (!m_responder) {
         m_responder = [](const std::string& line, int) { return standardReply(line); };
     }

@@ -34,7 +34,9 @@ public:
     // QUIT (then closes), 500 to anything else.
     static Reply standardReply(const std::string& line);
 
-    explicit ScriptedSnppServer(Responder responder = nullptr, std::string greeting = "220 SNPP gateway ready\r\n");
+    // port 0 picks a free port; a fixed one is for programs built to page a known address.
+    explicit ScriptedSnppServer(Responder responder = nullptr, std::string greeting = "220 SNPP gateway ready\r\n",
+                                int port = 0);
     ~ScriptedSnppServer();
     ScriptedSnppServer(const ScriptedSnppServer&) = delete;
     ScriptedSnppServer& operator=(const ScriptedSnppServer&) = delete;
