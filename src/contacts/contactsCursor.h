@@ -53,6 +53,7 @@ public:
     contactsCursor(const contactsCursor&) = delete;
     contactsCursor& operator=(const contactsCursor&) = delete;
 
+    TDataModule2& dataModule() { return m_dataModule; }
     DataSetState State() const { return m_state; }
     void Open();
     void Close();

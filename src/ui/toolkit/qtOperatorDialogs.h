@@ -13,6 +13,8 @@ public:
     explicit QtOperatorDialogs(QWidget* parent = nullptr)
         : m_parent(parent) {}
 
+    void setParent(QWidget* parent) { m_parent = parent; }
+
     void showMessage(const QString& text) override;
     bool confirm(const QString& title, const QString& text) override;
     void beep() override;

@@ -1,0 +1,471 @@
+#include "ui/Unit1.h"
+
+#include "contacts/contactsCursor.h"
+#include "contacts/contactsStore.h"
+#include "engine/pagingEngine.h"
+#include "engine/recipientSelection.h"
+#include "platform/error.h"
+#include "platform/longTimeFormat.h"
+#include "platform/operatorDialogs.h"
+#include "settings/settings.h"
+#include "transport/guardedTcpEvents.h"
+#include "transport/socketClient.h"
+#include "ui/about.h"
+#include "ui/instructions.h"
+#include "ui/results.h"
+#include "ui/toolkit/checkListBox.h"
+#include "ui/toolkit/handlerGuard.h"
+#include "ui/windowStyle.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+constexpr int clientWidth = 621;
+constexpr int clientHeight = 470;
+constexpr int statusBarHeight = 22;
+
+QPixmap decorativePicture() {
+    QPixmap picture(269, 55);
+    QPainter painter(&picture);
+    QLinearGradient sky(0, 0, 269, 55);
+    sky.setColorAt(0, QColor(0x1B, 0x3A, 0x6B));
+    sky.setColorAt(1, QColor(0x6F, 0xA8, 0xDC));
+    painter.fillRect(picture.rect(), sky);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(255, 255, 255, 160), 2));
+    for (int r = 10; r <= 40; r += 10) {
+        painter.drawArc(QRect(230 - r, 28 - r, 2 * r, 2 * r), -50 * 16, 100 * 16);
+    }
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPointSize(16);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(12, 0, 200, 55), Qt::AlignVCenter | Qt::AlignLeft, u"Corvane"_s);
+    return picture;
+}
+
+} // namespace
+
+MessageMemo::MessageMemo(QWidget* parent)
+    : QPlainTextEdit(parent) {
+    connect(this, &QPlainTextEdit::textChanged, this, &MessageMemo::enforceMaxLength);
+}
+
+void MessageMemo::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+// Typing, pasting or placing a quick message never leaves more than the limit in the editor.
+void MessageMemo::enforceMaxLength() {
+    const QString text = toPlainText();
+    if (text.size() <= maxLength) {
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    const int position = std::min(cursor.position(), maxLength);
+    QSignalBlocker blocker(this);
+    setPlainText(text.left(maxLength));
+    cursor = textCursor();
+    cursor.setPosition(position);
+    setTextCursor(cursor);
+    blocker.unblock();
+    emit textChanged();
+}
+
+TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock)
+    : m_settings(settings)
+    , m_dialogs(dialogs)
+    , m_clientSocket(std::make_unique<SocketClient>()) {
+    setObjectName(u"Form1"_s);
+    m_engine = std::make_unique<PagingEngine>(EngineWiring{*m_clientSocket, *this, *this, *this, settings, clock,
+                                                           LongTimeFormat::fromLocale(QLocale::system()), nullptr});
+    m_guardedEvents = std::make_unique<GuardedTcpEvents>(*m_engine, [this](const Error& e) {
+        m_dialogs.showMessage(e.text());
+    });
+    m_clientSocket->setEvents(m_guardedEvents.get());
+    buildElements();
+    buildMenu();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    Timer1->stop();
+    m_clientSocket->setEvents(nullptr);
+}
+
+void TForm1::FormCreate() {
+    setWindowTitle(u"Corvane    "_s + QString::fromLatin1(companyName) + u"  "_s + QString::fromLatin1(supportTelephone));
+    QApplication::setApplicationName(u"Corvane v3"_s);
+    fillBuiltinServiceTable(m_engine->serviceTable());
+    readSettings(m_settings, m_dialogs);
+    splitIPintoParts(m_engine->serviceTable());
+    SendOptions1->menuAction()->setVisible(false);
+}
+
+void TForm1::buildElements() {
+    auto* central = new QWidget(this);
+    central->setObjectName(u"clientArea"_s);
+    central->setFixedSize(clientWidth, clientHeight - statusBarHeight);
+    setCentralWidget(central);
+
+    messagePanel = new QFrame(central);
+    messagePanel->setObjectName(u"messagePanel"_s);
+    static_cast<QFrame*>(messagePanel)->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    messagePanel->setGeometry(0, 0, clientWidth, 24);
+    messageLabel = makeLabel(messagePanel, "messageLabel", u"Hello world!"_s, 2, 3, 100, 18);
+    setTextColour(*messageLabel, Qt::blue);
+    messageLabel->adjustSize();
+
+    Image1 = makeLabel(central, "Image1", QString(), 8, 30, 269, 55);
+    Image1->setPixmap(decorativePicture());
+
+    Label2 = makeLabel(central, "Label2", u" TO: "_s, 8, 94, 36, 20);
+    setBackground(*Label2, Qt::white);
+    toNameLabel = makeLabel(central, "toNameLabel", u"[ ]"_s, 48, 94, 205, 20);
+    arrowlabel = makeLabel(central, "arrowlabel", u" <-- "_s, 256, 94, 36, 20);
+    setBackground(*arrowlabel, indicatorYellow);
+    setTextColour(*arrowlabel, Qt::black);
+    arrowlabel->hide();
+
+    toIdedit = new QLineEdit(central);
+    toIdedit->setObjectName(u"toIdedit"_s);
+    toIdedit->setGeometry(48, 118, 140, 22);
+    toIdedit->setMaxLength(20);
+    toIdedit->setEnabled(false);
+    setBackground(*toIdedit, silver);
+    // The picked contact's pager ID stays readable in the disabled field.
+    QPalette idPalette = toIdedit->palette();
+    idPalette.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
+    toIdedit->setPalette(idPalette);
+    editIdButton = new QPushButton(u"<-- Direct Entry"_s, central);
+    editIdButton->setObjectName(u"editIdButton"_s);
+    editIdButton->setGeometry(192, 117, 100, 24);
+
+    Label1 = makeLabel(central, "Label1", u" Message: "_s, 8, 150, 70, 18);
+    setBackground(*Label1, Qt::white);
+    lengthLabel = makeLabel(central, "lengthLabel", u"(0)"_s, 182, 150, 110, 18);
+    lengthLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    messageMemo = new MessageMemo(central);
+    messageMemo->setObjectName(u"messageMemo"_s);
+    messageMemo->setGeometry(8, 170, 284, 106);
+    messageMemo->setPlainText(u"messageMemo"_s);
+
+    clearButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogResetButton), u"Clear"_s, central);
+    clearButton->setObjectName(u"clearButton"_s);
+    clearButton->setGeometry(8, 282, 58, 24);
+    standardMessagesLabel = makeLabel(central, "standardMessagesLabel", u"Quick-Messages:"_s, 70, 285, 100, 18);
+    for (int n = 1; n <= quickMessageCount; ++n) {
+        auto* button = new QPushButton(QString::number(n), central);
+        button->setObjectName(u"pickButton"_s + QString::number(n));
+        button->setGeometry(170 + (n - 1) * 16, 283, 16, 21);
+        pickButtons[n - 1] = button;
+        connect(button, &QPushButton::clicked, this, [this, n] { guarded([&] { pickButtonClick(n); }); });
+    }
+
+    QFont bold = font();
+    bold.setBold(true);
+    sendButton = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), u"&Send"_s, central);
+    sendButton->setObjectName(u"sendButton"_s);
+    sendButton->setFont(bold);
+    sendButton->setGeometry(8, 316, 138, 40);
+    cancelSendButton = new QPushButton(style()->standardIcon(QStyle::SP_BrowserStop), u"&Cancel"_s, central);
+    cancelSendButton->setObjectName(u"cancelSendButton"_s);
+    cancelSendButton->setFont(bold);
+    cancelSendButton->setGeometry(154, 316, 138, 40);
+
+    Label3 = makeLabel(central, "Label3", u"Message Status:"_s, 8, 368, 108, 18);
+    messageStatusLabel = makeLabel(central, "messageStatusLabel", u"NONE"_s, 118, 368, 170, 18);
+
+    Label4 = makeLabel(central, "Label4", u"Contacts List:  (click to select)"_s, 308, 30, 204, 16);
+    setTextColour(*Label4, captionNavy);
+    namesListbox = new CheckListBox(central);
+    namesListbox->setObjectName(u"namesListbox"_s);
+    namesListbox->setGeometry(308, 48, 204, 226);
+    setBackground(*namesListbox, Qt::white);
+
+    NamesSelectingPanel = new QFrame(central);
+    NamesSelectingPanel->setObjectName(u"NamesSelectingPanel"_s);
+    static_cast<QFrame*>(NamesSelectingPanel)->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    NamesSelectingPanel->setGeometry(518, 48, 96, 76);
+    int y = 3;
+    for (const auto& [name, text] : {std::pair{"Label6", u"SELECT"_s}, std::pair{"Label7", u"MULTIPLE"_s},
+                                     std::pair{"Label9", u"RECIPIENTS"_s}}) {
+        auto* line = makeLabel(NamesSelectingPanel, name, text, 3, y, 90, 16);
+        line->setAlignment(Qt::AlignCenter);
+        setBackground(*line, indicatorYellow);
+        y += 17;
+    }
+    auto* byChecking = makeLabel(NamesSelectingPanel, "Label10", u"by checking"_s, 3, y + 2, 90, 16);
+    byChecking->setAlignment(Qt::AlignCenter);
+    NamesSelectingPanel->hide();
+
+    checkAllButton = new QPushButton(u"Select All"_s, central);
+    checkAllButton->setObjectName(u"checkAllButton"_s);
+    checkAllButton->setGeometry(518, 130, 96, 24);
+    uncheckAllButton = new QPushButton(u"De-select All"_s, central);
+    uncheckAllButton->setObjectName(u"uncheckAllButton"_s);
+    uncheckAllButton->setGeometry(518, 158, 96, 24);
+    instructionsButton = new QPushButton(u"Instructions"_s, central);
+    instructionsButton->setObjectName(u"instructionsButton"_s);
+    instructionsButton->setGeometry(518, 186, 96, 24);
+
+    Label8 = makeLabel(central, "Label8", u"name search:"_s, 308, 282, 80, 18);
+    typeNameedit = new QLineEdit(central);
+    typeNameedit->setObjectName(u"typeNameedit"_s);
+    typeNameedit->setGeometry(390, 280, 122, 22);
+    setBackground(*typeNameedit, Qt::white);
+    typeNameedit->installEventFilter(this);
+
+    Label5 = makeLabel(central, "Label5", u"Groups:  (click to select)"_s, 308, 310, 204, 16);
+    setTextColour(*Label5, captionNavy);
+    groupsListBox = new QListWidget(central);
+    groupsListBox->setObjectName(u"groupsListBox"_s);
+    groupsListBox->setGeometry(308, 328, 204, 114);
+    setBackground(*groupsListBox, Qt::white);
+    groupSelectingLabel = makeLabel(central, "groupSelectingLabel", u"GROUP SELECT"_s, 518, 328, 96, 24);
+    groupSelectingLabel->setAlignment(Qt::AlignCenter);
+    setBackground(*groupSelectingLabel, indicatorYellow);
+    groupSelectingLabel->hide();
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(u"StatusBar1"_s);
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFixedHeight(statusBarHeight);
+    setStatusBar(StatusBar1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer1->setInterval(333);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([&] { Timer1Timer(); }); });
+    Timer1->start();
+
+    connect(messageMemo, &QPlainTextEdit::textChanged, this, [this] { messageMemoChange(); });
+    connect(clearButton, &QPushButton::clicked, this, [this] { guarded([&] { clearButtonClick(); }); });
+    connect(sendButton, &QPushButton::clicked, this, [this] { guarded([&] { sendButtonClick(true); }); });
+    connect(cancelSendButton, &QPushButton::clicked, this, [this] { guarded([&] { cancelSendButtonClick(); }); });
+    connect(instructionsButton, &QPushButton::clicked, this, [this] { instructionsButtonClick(); });
+    connect(editIdButton, &QPushButton::clicked, this, [this] { guarded([&] { editIdButtonClick(); }); });
+    connect(checkAllButton, &QPushButton::clicked, this, [this] { guarded([&] { checkAllButtonClick(); }); });
+    connect(uncheckAllButton, &QPushButton::clicked, this, [this] { guarded([&] { uncheckAllButtonClick(); }); });
+    connect(namesListbox, &CheckListBox::clicked, this, [this] { guarded([&] { namesListboxClick(); }); });
+    connect(namesListbox, &CheckListBox::doubleClicked, this, [this] { guarded([&] { namesListboxDblClick(); }); });
+    connect(namesListbox, &CheckListBox::stateChanged, this,
+            [this](int index, Qt::CheckState oldState, Qt::CheckState newState) {
+                namesListboxStateChange(index, oldState, newState);
+            });
+    connect(groupsListBox, &QListWidget::itemClicked, this, [this] { guarded([&] { groupsListBoxClick(); }); });
+    connect(typeNameedit, &QLineEdit::textEdited, this, [this] { typeNameeditChange(); });
+}
+
+void TForm1::buildMenu() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(u"File"_s);
+    file->setObjectName(u"File1"_s);
+    Exit1 = file->addAction(u"Exit"_s);
+    Exit1->setObjectName(u"Exit1"_s);
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    Configure1 = bar->addAction(u"Configure"_s);
+    Configure1->setObjectName(u"Configure1"_s);
+    connect(Configure1, &QAction::triggered, this, [this] { guarded([&] { Configure1Click(); }); });
+    Data1 = bar->addAction(u"Contacts"_s);
+    Data1->setObjectName(u"Data1"_s);
+    connect(Data1, &QAction::triggered, this, [this] { guarded([&] { ContactsDatabase1Click(); }); });
+    SendOptions1 = bar->addMenu(u"Send Options"_s);
+    SendOptions1->setObjectName(u"SendOptions1"_s);
+    SendOptions1->setEnabled(false);
+    SendFutureDelivery1 = SendOptions1->addAction(u"Send, Future Delivery"_s);
+    SendFutureDelivery1->setObjectName(u"SendFutureDelivery1"_s);
+    About1 = bar->addAction(u"About"_s);
+    About1->setObjectName(u"About1"_s);
+    connect(About1, &QAction::triggered, this, [this] { guarded([&] { About1Click(); }); });
+    setFixedSize(clientWidth, clientHeight + bar->sizeHint().height());
+    move(327, 262);
+}
+
+void TForm1::setDataModule(TDataModule2& dataModule) {
+    m_contactsTable = std::make_unique<contactsCursor>(dataModule);
+    m_store = std::make_unique<ContactsStore>(*m_contactsTable);
+}
+
+void TForm1::guarded(const std::function<void()>& handler) { runGuarded(m_dialogs, handler); }
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+// Runs once, when the event loop first shows the window. A failing step is reported with its own
+// text and the steps after it are skipped; the window still opens.
+void TForm1::FormShow() {
+    guarded([&] {
+        checkAllButton->setVisible(!m_settings.hideCheckAllButton);
+        if (m_windows.hideServicesPage) {
+            m_windows.hideServicesPage();
+        }
+        if (m_windows.hidePassword) {
+            m_windows.hidePassword();
+        }
+        messageMemo->clear();
+        setBanner(QString());
+        if (!m_contactsTable) {
+            throw Error(u"The contacts table is not available"_s);
+        }
+        m_contactsTable->Open();
+        m_contactsTable->First();
+        // The data module's folder was set when it was created; the import reads "names.txt" from
+        // the working directory.
+        importNamesFile(*m_contactsTable, m_contactsTable->dataModule(), m_dialogs);
+        fillNamesListBox();
+        fillGroupslistbox();
+        m_engine->prepareSendJob();
+        typeNameedit->setFocus();
+    });
+}
+
+void TForm1::sendButtonClick(bool fromSendButton) { m_engine->sendButtonClick(currentSelection(fromSendButton)); }
+
+void TForm1::cancelSendButtonClick() { m_engine->cancelSendButtonClick(); }
+
+void TForm1::Timer1Timer() {
+    if (!arrowlabel->isHidden()) {
+        if (--m_arrowCountdown <= 0) {
+            arrowlabel->hide();
+        }
+    }
+    m_engine->Timer1Timer();
+    if (!messageLabel->text().isEmpty()) {
+        if (messageLabel->x() + messageLabel->width() < messagePanel->width()) {
+            messageLabel->move(messageLabel->x() + 4, messageLabel->y());
+        } else {
+            messageLabel->move(2, messageLabel->y());
+        }
+    }
+}
+
+void TForm1::messageMemoChange() { lengthLabel->setText(u"("_s + QString::number(messageMemo->toPlainText().size()) + u" chars.)"_s); }
+
+void TForm1::clearButtonClick() {
+    messageMemo->clear();
+    messageMemoChange();
+}
+
+void TForm1::pickButtonClick(int n) {
+    const QString& message = m_settings.quickMessages[n];
+    if (!message.isEmpty()) {
+        messageMemo->setPlainText(message);
+    }
+}
+
+void TForm1::instructionsButtonClick() {
+    if (m_windows.InstructionsForm == nullptr) {
+        return;
+    }
+    m_windows.InstructionsForm->show();
+    m_windows.InstructionsForm->raise();
+    m_windows.InstructionsForm->activateWindow();
+}
+
+void TForm1::About1Click() {
+    if (m_windows.AboutForm == nullptr) {
+        return;
+    }
+    m_windows.AboutForm->versionLabel->setText(u"Version: 3.53"_s);
+    m_dialogs.showModal(*m_windows.AboutForm);
+}
+
+void TForm1::Configure1Click() {
+    if (m_windows.configForm == nullptr) {
+        return;
+    }
+    m_windows.configForm->move(pos() + QPoint(20, 20));
+    m_dialogs.showModal(*m_windows.configForm);
+    fillGroupslistbox();
+}
+
+void TForm1::ContactsDatabase1Click() {
+    if (m_windows.contactsGridForm == nullptr) {
+        return;
+    }
+    m_windows.contactsGridForm->move(pos() + QPoint(20, 20));
+    m_dialogs.showModal(*m_windows.contactsGridForm);
+    fillNamesListBox();
+    resetToNoRecipient();
+}
+
+void TForm1::setStatusText(const QString& text) { StatusBar1->showMessage(text); }
+
+void TForm1::setPhaseWord(const QString& word) { messageStatusLabel->setText(word); }
+
+void TForm1::clearResults() {
+    if (m_windows.sendingMemoForm != nullptr) {
+        m_windows.sendingMemoForm->clearLines();
+    }
+}
+
+void TForm1::appendResult(const QString& line) {
+    if (m_windows.sendingMemoForm != nullptr) {
+        m_windows.sendingMemoForm->appendLine(line);
+    }
+}
+
+void TForm1::showResults() {
+    if (m_windows.sendingMemoForm != nullptr) {
+        m_windows.sendingMemoForm->show();
+    }
+}
+
+void TForm1::setBanner(const QString& text) {
+    messageLabel->setText(text);
+    messageLabel->adjustSize();
+}
+
+void TForm1::postGotDisconnect() {
+    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + gotDisconnectEvent)));
+}
+
+void TForm1::postTryAlt() { QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + tryAltEvent))); }
+
+void TForm1::customEvent(QEvent* event) {
+    if (event->type() == QEvent::User + gotDisconnectEvent) {
+        guarded([&] { m_engine->gotDisconnect(); });
+    } else if (event->type() == QEvent::User + tryAltEvent) {
+        guarded([&] { m_engine->tryAlt(); });
+    }
+}
+
+bool TForm1::lookupContact(const QString& name, LookedUpContact& found) {
+    return m_store && m_contactsTable->Active() && m_store->lookupContact(name, found);
+}
+
+void TForm1::readAllContacts(const std::function<void(const contactRecordType&)>& visit) {
+    if (m_store && m_contactsTable->Active()) {
+        m_store->readAllContacts(visit);
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,194 @@
+#pragma once
+
+#include "engine/contactDirectory.h"
+#include "engine/deferredRequests.h"
+#include "engine/engineOutputs.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <QPlainTextEdit>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+namespace corvane {
+
+class CheckListBox;
+class Clock;
+class contactsCursor;
+class ContactsStore;
+class GuardedTcpEvents;
+class OperatorDialogs;
+class PagingEngine;
+class SocketClient;
+class TAboutForm;
+class TDataModule2;
+class TInstructionsForm;
+class TsendingMemoForm;
+class TviewContactForm;
+struct RecipientSelection;
+struct Settings;
+
+// The message editor: at most 999 characters, and Enter inserts no line break.
+class MessageMemo final : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    static constexpr int maxLength = 999;
+    explicit MessageMemo(QWidget* parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void enforceMaxLength();
+};
+
+// The other windows the main window opens; each may be absent (not created yet).
+struct SecondaryWindows {
+    TviewContactForm* viewContactForm = nullptr;
+    TInstructionsForm* InstructionsForm = nullptr;
+    TsendingMemoForm* sendingMemoForm = nullptr;
+    TAboutForm* AboutForm = nullptr;
+    QWidget* configForm = nullptr;
+    QWidget* contactsGridForm = nullptr;
+    std::function<void()> hideServicesPage; // the configuration window's "Services" page
+    std::function<void()> hidePassword;     // the contacts window's password field and its labels
+};
+
+// The main window: message editor, recipient selection, Send and Cancel, status displays. It shows
+// what the engine reports and hands Send, Cancel, the timer and the posted requests to the engine;
+// all paging logic lives in the engine.
+class TForm1 final : public QMainWindow, public EngineOutputs, public DeferredRequests, public ContactDirectory {
+    Q_OBJECT
+
+public:
+    static constexpr int gotDisconnectEvent = 1; // offsets from QEvent::User
+    static constexpr int tryAltEvent = 2;
+
+    // Runs FormCreate: caption, service table, settings (with the log directory check), address split.
+    TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock);
+    ~TForm1() override;
+
+    void setSecondaryWindows(const SecondaryWindows& windows) { m_windows = windows; }
+    // The data module is created after the windows; the contacts cursor comes with it.
+    void setDataModule(TDataModule2& dataModule);
+
+    PagingEngine& engine() { return *m_engine; }
+    contactsCursor* contactsTable() { return m_contactsTable.get(); }
+    OperatorDialogs& dialogs() { return m_dialogs; }
+
+    // Handlers, public so that the program and its tests can reach them as the operator would.
+    void FormShow();
+    void sendButtonClick(bool fromSendButton = true);
+    void cancelSendButtonClick();
+    void Timer1Timer();
+    void messageMemoChange();
+    void clearButtonClick();
+    void pickButtonClick(int n);
+    void instructionsButtonClick();
+    void About1Click();
+    void Configure1Click();
+    void ContactsDatabase1Click();
+    void fillNamesListBox();
+    void fillGroupslistbox();
+    void namesListboxClick();
+    void namesListboxStateChange(int index, Qt::CheckState oldState, Qt::CheckState newState);
+    void namesListboxDblClick();
+    void checkAllButtonClick();
+    void uncheckAllButtonClick();
+    void groupsListBoxClick();
+    void editIdButtonClick();
+    void typeNameeditChange();
+    bool typeNameeditKeyDown(int key); // true when the key was consumed
+    void resetToNoRecipient();
+
+    RecipientSelection currentSelection(bool fromSendButton) const;
+
+    // EngineOutputs
+    void setStatusText(const QString& text) override;
+    void setPhaseWord(const QString& word) override;
+    void clearResults() override;
+    void appendResult(const QString& line) override;
+    void showResults() override;
+    void setBanner(const QString& text) override;
+    // DeferredRequests
+    void postGotDisconnect() override;
+    void postTryAlt() override;
+    // ContactDirectory: the main window's cursor, once the data module exists.
+    bool lookupContact(const QString& name, LookedUpContact& found) override;
+    void readAllContacts(const std::function<void(const contactRecordType&)>& visit) override;
+
+    // Window elements, named as their objectName.
+    QWidget* messagePanel;
+    QLabel* messageLabel;
+    QLabel* Image1;
+    QLabel* Label2;
+    QLabel* toNameLabel;
+    QLabel* arrowlabel;
+    QLineEdit* toIdedit;
+    QPushButton* editIdButton;
+    QLabel* Label1;
+    QLabel* lengthLabel;
+    MessageMemo* messageMemo;
+    QPushButton* clearButton;
+    QLabel* standardMessagesLabel;
+    QPushButton* pickButtons[8];
+    QPushButton* sendButton;
+    QPushButton* cancelSendButton;
+    QLabel* Label3;
+    QLabel* messageStatusLabel;
+    QLabel* Label4;
+    CheckListBox* namesListbox;
+    QWidget* NamesSelectingPanel;
+    QPushButton* checkAllButton;
+    QPushButton* uncheckAllButton;
+    QPushButton* instructionsButton;
+    QLabel* Label8;
+    QLineEdit* typeNameedit;
+    QLabel* Label5;
+    QLabel* groupSelectingLabel;
+    QListWidget* groupsListBox;
+    QStatusBar* StatusBar1;
+    QAction* Exit1;
+    QAction* Configure1;
+    QAction* Data1;
+    QMenu* SendOptions1;
+    QAction* SendFutureDelivery1;
+    QAction* About1;
+    QTimer* Timer1;
+
+    int arrowCountdown() const { return m_arrowCountdown; }
+
+protected:
+    void customEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildElements();
+    void buildMenu();
+    void setIdFieldForDisplay(const QString& text);
+    void guarded(const std::function<void()>& handler);
+
+    Settings& m_settings;
+    OperatorDialogs& m_dialogs;
+    std::unique_ptr<SocketClient> m_clientSocket;
+    std::unique_ptr<PagingEngine> m_engine;
+    std::unique_ptr<GuardedTcpEvents> m_guardedEvents;
+    std::unique_ptr<contactsCursor> m_contactsTable;
+    std::unique_ptr<ContactsStore> m_store;
+    SecondaryWindows m_windows;
+    int m_arrowCountdown = 0;
+    bool m_shown = false;
+};
+
+} // namespace corvane

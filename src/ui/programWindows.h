@@ -1,0 +1,35 @@
+#pragma once
+
+#include "contacts/datamod.h"
+#include "platform/clock.h"
+#include "settings/settings.h"
+#include "ui/Unit1.h"
+#include "ui/about.h"
+#include "ui/instructions.h"
+#include "ui/results.h"
+#include "ui/viewContact.h"
+
+#include <memory>
+
+namespace corvane {
+
+class OperatorDialogs;
+
+// Every window of the program, created once in the fixed order (main window first, the data
+// module last) and living until the program ends.
+class ProgramWindows {
+public:
+    // programDirectory: where the contacts table lives; usually the program file's directory.
+    ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory);
+
+    Settings settings;
+    SystemClock clock;
+    TForm1 Form1;
+    TviewContactForm viewContactForm;
+    TInstructionsForm InstructionsForm;
+    TsendingMemoForm sendingMemoForm;
+    TAboutForm AboutForm;
+    TDataModule2 DataModule2;
+};
+
+} // namespace corvane

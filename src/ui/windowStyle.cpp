@@ -1,0 +1,36 @@
+#include "ui/windowStyle.h"
+
+#include <QLabel>
+#include <QWidget>
+
+namespace corvane {
+
+void makeFixedDialogWindow(QWidget& window, int clientWidth, int clientHeight) {
+    window.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    window.setFixedSize(clientWidth, clientHeight);
+}
+
+void setBackground(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+void setTextColour(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget.setPalette(palette);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setGeometry(x, y, width, height);
+    return label;
+}
+
+} // namespace corvane

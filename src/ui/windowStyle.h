@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QColor>
+
+class QWidget;
+class QLabel;
+
+namespace corvane {
+
+// The conventions every window shares: a fixed single border with only the chosen title-bar
+// buttons, silver for a disabled input field, yellow for mode indicators.
+inline const QColor silver(0xC0, 0xC0, 0xC0);
+inline const QColor indicatorYellow(Qt::yellow);
+inline const QColor captionNavy(0x00, 0x00, 0x80);
+
+// A fixed client area; the window cannot be resized, minimised or maximised.
+void makeFixedDialogWindow(QWidget& window, int clientWidth, int clientHeight);
+void setBackground(QWidget& widget, const QColor& colour);
+void setTextColour(QWidget& widget, const QColor& colour);
+QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height);
+
+} // namespace corvane
