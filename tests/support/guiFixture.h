@@ -1,0 +1,69 @@
+#pragma once
+
+#include "contacts/contactsCursor.h"
+#include "contacts/contactsDatabase.h"
+#include "recordingDialogs.h"
+#include "tempWorkingDir.h"
+#include "engine/recipientSelection.h"
+#include "ui/programWindows.h"
+#include "ui/toolkit/checkListBox.h"
+
+#include <QStatusBar>
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace corvane::test {
+
+// The desktop program's whole window set in a fresh directory: a real contacts table and settings
+// file, and a recording dialog service instead of message boxes.
+class GuiFixture : public ::testing::Test {
+protected:
+    struct Contact {
+        QString name;
+        QString id;
+        int service = 1;
+        std::initializer_list<int> groups = {};
+    };
+
+    GuiFixture() { createEmptyContactsTable(dir.filePath(QStringLiteral("contacts.nx1"))); }
+
+    void writeSettings(const QByteArray& ini) const { dir.write(QStringLiteral("corvane3.ini"), ini); }
+
+    // Creates the windows in the program's order and shows the main window (FormShow runs).
+    TForm1& start(const std::vector<Contact>& contacts = {}) {
+        windows = std::make_unique<ProgramWindows>(dialogs, dir.path());
+        if (!contacts.empty()) {
+            contactsCursor seed(windows->DataModule2);
+            seed.Open();
+            for (const Contact& c : contacts) {
+                seed.Insert();
+                seed.FieldByName(QStringLiteral("name")).setAsString(c.name);
+                seed.FieldByName(QStringLiteral("id")).setAsString(c.id);
+                seed.FieldByName(QStringLiteral("serviceNumber")).setAsInteger(c.service);
+                for (int g : c.groups) {
+                    seed.FieldByName(QStringLiteral("memberGr") + QString::number(g)).setAsBoolean(true);
+                }
+                seed.Post();
+            }
+        }
+        windows->Form1.show();
+        return windows->Form1;
+    }
+
+    TForm1& form() { return windows->Form1; }
+    QStringList namesInList() {
+        QStringList names;
+        for (int i = 0; i < form().namesListbox->count(); ++i) {
+            names.append(form().namesListbox->Items().item(i));
+        }
+        return names;
+    }
+
+    TempWorkingDir dir;
+    RecordingDialogs dialogs;
+    std::unique_ptr<ProgramWindows> windows;
+};
+
+} // namespace corvane::test

@@ -1,0 +1,102 @@
+#include "engine/pagingEngine.h"
+#include "guiFixture.h"
+#include "printers.h"
+#include "ui/toolkit/checkListBox.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+using InformationWindows = test::GuiFixture;
+
+TEST_F(InformationWindows, AboutShowsTheVersionBesideTheMainWindow) {
+    TForm1& f = start();
+    f.move(400, 300);
+    f.About1Click();
+    EXPECT_EQ(dialogs.modalShows, 1);
+    TAboutForm& about = windows->AboutForm;
+    EXPECT_EQ(about.versionLabel->text(), u"Version: 3.53"_s);
+    about.show();
+    EXPECT_EQ(about.pos(), f.pos() + QPoint(50, 50));
+    EXPECT_EQ(about.windowTitle(), u"About"_s);
+    EXPECT_EQ(about.size(), QSize(245, 272));
+}
+
+TEST_F(InformationWindows, ContactInformationShowsTheServiceLine) {
+    struct Case {
+        QString name;
+        QString service;
+    };
+    TForm1& f = start({{u"Two"_s, u"222"_s, 2}, {u"Zero"_s, u"000"_s, 0}, {u"Thirteen"_s, u"131"_s, 13}});
+    f.move(100, 100);
+    const QString serviceTwo = f.engine().serviceTable()[2].name;
+    for (const Case& c : {Case{u"Two"_s, u"2  ["_s + serviceTwo + u"]"_s}, Case{u"Zero"_s, u""_s},
+                          Case{u"Thirteen"_s, u""_s}}) {
+        f.namesListbox->setItemIndex(namesInList().indexOf(c.name));
+        f.namesListboxDblClick();
+        TviewContactForm& view = windows->viewContactForm;
+        EXPECT_EQ(view.nameLabel->text(), c.name);
+        EXPECT_EQ(view.serviceLabel->text(), c.service) << c.name.toStdString();
+        EXPECT_EQ(view.pos(), f.pos() + QPoint(150, 50));
+    }
+    EXPECT_EQ(windows->viewContactForm.idLabel->text(), u"131"_s);
+    EXPECT_EQ(dialogs.modalShows, 3);
+}
+
+TEST_F(InformationWindows, DoubleClickWhileNamesAreTickedKeepsCheckedMode) {
+    TForm1& f = start({{u"Ann"_s, u"1"_s, 1}, {u"Bob"_s, u"2"_s, 1}});
+    f.namesListbox->setState(0, Qt::Checked);
+    f.namesListbox->setItemIndex(1);
+    f.namesListboxDblClick();
+    EXPECT_EQ(windows->viewContactForm.nameLabel->text(), u"Bob"_s);
+    EXPECT_EQ(f.toNameLabel->text(), u"[selected names]"_s);
+    f.namesListbox->setItemIndex(-1);
+    f.namesListboxDblClick();
+    EXPECT_EQ(dialogs.modalShows, 1) << "no highlighted name opens nothing";
+}
+
+TEST_F(InformationWindows, InstructionsOpenOnceWithTheirTwentyLines) {
+    TForm1& f = start();
+    f.instructionsButton->click();
+    f.instructionsButton->click();
+    TInstructionsForm& instructions = windows->InstructionsForm;
+    EXPECT_TRUE(instructions.isVisible());
+    EXPECT_EQ(instructions.windowTitle(), u"Instructions  -  Corvane"_s);
+    const QStringList lines = instructions.Memo1->toPlainText().split(u'\n');
+    ASSERT_EQ(lines.size(), 20);
+    EXPECT_EQ(lines[0], u"--> To Send to ONE Recipient:"_s);
+    for (int n : {4, 8, 18, 19}) {
+        EXPECT_TRUE(lines[n - 1].endsWith(u' ')) << "line " << n;
+    }
+    for (int n : {6, 11, 15}) {
+        EXPECT_TRUE(lines[n - 1].isEmpty()) << "line " << n;
+    }
+    EXPECT_EQ(lines[19], u"group."_s);
+    instructions.findChild<QPushButton*>(u"okButton"_s)->click();
+    EXPECT_FALSE(instructions.isVisible());
+}
+
+TEST_F(InformationWindows, ResultsWindowCollectsWhatTheEngineReports) {
+    TForm1& f = start();
+    TsendingMemoForm& results = windows->sendingMemoForm;
+    EXPECT_EQ(results.windowTitle(), u"SNPP Results"_s);
+    f.clearResults();
+    f.appendResult(u"CONNECTING TO SERVICE: X ..."_s);
+    f.appendResult(u""_s);
+    f.appendResult(u"1 of 1 MESSAGES SENT OK"_s);
+    f.showResults();
+    EXPECT_TRUE(results.isVisible());
+    EXPECT_EQ(results.lines(), (QStringList{u"CONNECTING TO SERVICE: X ..."_s, u""_s, u"1 of 1 MESSAGES SENT OK"_s}));
+    results.hide();
+    f.appendResult(u"later"_s); // the engine goes on appending to the hidden window
+    EXPECT_EQ(results.lines().last(), u"later"_s);
+}
+
+} // namespace
+} // namespace corvane

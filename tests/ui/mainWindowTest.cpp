@@ -1,0 +1,159 @@
+#include "engine/pagingEngine.h"
+#include "eventLoopWait.h"
+#include "guiFixture.h"
+#include "printers.h"
+#include "scriptedSnppServer.h"
+#include "ui/toolkit/checkListBox.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+using MainWindow = test::GuiFixture;
+
+TEST_F(MainWindow, StartsWithEveryElementInItsInitialState) {
+    writeSettings("[Groups]\r\ngroup3Name=Engineering\r\ngroup10Name=Everyone\r\n");
+    TForm1& f = start();
+    EXPECT_TRUE(f.windowTitle().startsWith(u"Corvane    "_s)) << f.windowTitle().toStdString();
+    EXPECT_EQ(QApplication::applicationName(), u"Corvane v3"_s);
+    EXPECT_EQ(f.pos(), QPoint(327, 262));
+    EXPECT_EQ(f.centralWidget()->width(), 621);
+    EXPECT_EQ(f.centralWidget()->height() + f.StatusBar1->height(), 470);
+    EXPECT_FALSE(f.SendOptions1->menuAction()->isVisible());
+
+    const std::pair<const char*, QString> texts[] = {
+        {"toNameLabel", u"[ ]"_s},          {"arrowlabel", u" <-- "_s},        {"Label2", u" TO: "_s},
+        {"lengthLabel", u"(0 chars.)"_s},          {"messageStatusLabel", u"NONE"_s}, {"messageLabel", u""_s},
+        {"groupSelectingLabel", u"GROUP SELECT"_s},                            {"Label1", u" Message: "_s},
+        {"Label4", u"Contacts List:  (click to select)"_s},                    {"Label5", u"Groups:  (click to select)"_s},
+        {"Label3", u"Message Status:"_s},   {"Label8", u"name search:"_s},     {"standardMessagesLabel", u"Quick-Messages:"_s},
+    };
+    for (const auto& [name, text] : texts) {
+        auto* label = f.findChild<QLabel*>(QString::fromLatin1(name));
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->text(), text) << name;
+    }
+    for (const char* name : {"sendButton", "cancelSendButton", "clearButton", "editIdButton", "checkAllButton",
+                             "uncheckAllButton", "instructionsButton", "pickButton1", "pickButton8"}) {
+        EXPECT_NE(f.findChild<QPushButton*>(QString::fromLatin1(name)), nullptr) << name;
+    }
+    EXPECT_EQ(f.sendButton->text(), u"&Send"_s);
+    EXPECT_EQ(f.cancelSendButton->text(), u"&Cancel"_s);
+    EXPECT_TRUE(f.arrowlabel->isHidden());
+    EXPECT_TRUE(f.NamesSelectingPanel->isHidden());
+    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
+    EXPECT_FALSE(f.toIdedit->isEnabled());
+    EXPECT_EQ(f.toIdedit->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(f.messageMemo->toPlainText(), u""_s);
+    EXPECT_TRUE(f.checkAllButton->isVisibleTo(&f));
+    EXPECT_EQ(f.namesListbox->count(), 0);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    ASSERT_EQ(f.groupsListBox->count(), 2);
+    EXPECT_EQ(f.groupsListBox->item(0)->text(), u"G3: Engineering"_s);
+    EXPECT_EQ(f.groupsListBox->item(1)->text(), u"G10: Everyone"_s);
+    EXPECT_EQ(f.engine().job().state, EngineState::Idle);
+}
+
+TEST_F(MainWindow, FirstRunImportFillsTheSortedNamesList) {
+    dir.write(u"names.txt"_s, "zeta person,5551\r\nAlpha Person,5552\r\nmid person,5553\r\n");
+    start();
+    EXPECT_EQ(dialogs.messages, QStringList{u"3 contacts imported OK, from file: names.txt"_s});
+    EXPECT_EQ(namesInList(), (QStringList{u"Alpha Person"_s, u"mid person"_s, u"zeta person"_s}));
+}
+
+TEST_F(MainWindow, TableThatCannotBeOpenedIsReportedAndTheWindowStillOpens) {
+    QFile::remove(dir.filePath(u"contacts.nx1"_s));
+    writeSettings("[Groups]\r\ngroup1Name=Ops\r\n");
+    TForm1& f = start();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages.first().startsWith(u"Contacts table not found: "_s)) << dialogs.messages.first().toStdString();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.groupsListBox->count(), 0) << "the steps after the failing one are skipped";
+    f.messageMemo->setPlainText(u"hi"_s);
+    f.sendButton->click(); // must not crash with no table
+    EXPECT_EQ(f.StatusBar1->currentMessage(), u"Error: Problem with contact and/or service"_s);
+}
+
+TEST_F(MainWindow, StartUpSettingsShowAndHideThings) {
+    writeSettings("[GENERAL]\r\nhidecheckAllButton=1\r\n[LOGGING]\r\nloggingEnabled=1\r\nloggingDir=./no/such/\r\n");
+    TForm1& f = start();
+    EXPECT_EQ(dialogs.messages, QStringList{u"Unable to create logging directory:./no/such/"_s});
+    EXPECT_TRUE(f.checkAllButton->isHidden());
+    EXPECT_FALSE(f.uncheckAllButton->isHidden());
+    EXPECT_FALSE(windows->settings.loggingEnabled);
+}
+
+TEST_F(MainWindow, QuickMessagesClearAndTheCounter) {
+    writeSettings("[General]\r\nmessage5=\r\n");
+    TForm1& f = start();
+    f.messageMemo->setPlainText(u"typed"_s);
+    f.pickButtons[2]->click();
+    EXPECT_EQ(f.messageMemo->toPlainText(), u"Call the office"_s);
+    EXPECT_EQ(f.lengthLabel->text(), u"(15 chars.)"_s);
+    f.pickButtons[4]->click(); // an empty quick message changes nothing
+    EXPECT_EQ(f.messageMemo->toPlainText(), u"Call the office"_s);
+    f.clearButton->click();
+    EXPECT_EQ(f.messageMemo->toPlainText(), u""_s);
+    EXPECT_EQ(f.lengthLabel->text(), u"(0 chars.)"_s);
+    f.clearButton->click();
+    EXPECT_EQ(f.lengthLabel->text(), u"(0 chars.)"_s);
+}
+
+TEST_F(MainWindow, EditorTakesNoLineBreakFromEnterAndAtMost999Characters) {
+    TForm1& f = start();
+    f.messageMemo->setFocus();
+    QTest::keyClicks(f.messageMemo, u"ab"_s);
+    QTest::keyClick(f.messageMemo, Qt::Key_Return);
+    QTest::keyClick(f.messageMemo, Qt::Key_Enter);
+    QTest::keyClicks(f.messageMemo, u"c"_s);
+    EXPECT_EQ(f.messageMemo->toPlainText(), u"abc"_s);
+    f.messageMemo->setPlainText(QString(1200, u'x'));
+    EXPECT_EQ(f.messageMemo->toPlainText().size(), 999);
+    EXPECT_EQ(f.lengthLabel->text(), u"(999 chars.)"_s);
+}
+
+TEST_F(MainWindow, BannerCreepsRightAndStartsAgainAtTheLeft) {
+    TForm1& f = start();
+    f.setBanner(u"Gateway notice"_s);
+    f.messageLabel->move(2, f.messageLabel->y());
+    f.Timer1Timer();
+    EXPECT_EQ(f.messageLabel->x(), 6);
+    f.messageLabel->move(f.messagePanel->width() - f.messageLabel->width(), f.messageLabel->y());
+    f.Timer1Timer();
+    EXPECT_EQ(f.messageLabel->x(), 2);
+    f.setBanner(QString());
+    f.messageLabel->move(10, f.messageLabel->y());
+    f.Timer1Timer();
+    EXPECT_EQ(f.messageLabel->x(), 10) << "an empty banner does not move";
+}
+
+TEST_F(MainWindow, PickedContactIsPagedThroughTheRealEngine) {
+    test::ScriptedSnppServer server;
+    TForm1& f = start({{u"Dana"_s, u"5557777"_s, 1}});
+    ServiceTable& services = f.engine().serviceTable();
+    services[1].ip = u"127.0.0.1"_s;
+    services[1].port = server.port();
+    splitIPintoParts(services);
+    f.namesListbox->setItemIndex(0);
+    f.namesListboxClick();
+    f.pickButtons[0]->click();
+    QTest::mouseClick(f.sendButton, Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return f.messageStatusLabel->text() == u"SUCCESS"_s; }, 8000))
+        << f.messageStatusLabel->text().toStdString() << " / " << f.StatusBar1->currentMessage().toStdString();
+    ASSERT_TRUE(test::waitUntil([&] { return f.engine().job().state == EngineState::Idle; }));
+    EXPECT_EQ(server.lines(), (std::vector<std::string>{"PAGE 5557777", "MESS Hi", "SEND", "QUIT"}));
+    EXPECT_EQ(f.messageMemo->toPlainText(), u"Hi"_s) << "the message stays for the next send";
+}
+
+} // namespace
+} // namespace corvane

@@ -1,0 +1,209 @@
+#include "guiFixture.h"
+#include "printers.h"
+#include "ui/nameSearch.h"
+#include "ui/results.h"
+#include "ui/toolkit/checkListBox.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+class RecipientSelectionTest : public test::GuiFixture {
+protected:
+    TForm1& startWithNames() {
+        writeSettings("[Groups]\r\ngroup1Name=Ops\r\ngroup3Name=Nurses\r\ngroup10Name=Everyone\r\n");
+        return start({{u"clark"_s, u"300"_s, 1}, {u"adams"_s, u"100"_s, 1, {1}}, {u"baker"_s, u"200"_s, 2, {10}}});
+    }
+    // A click in the list as the operator makes it: in the tick box, or on the name's text.
+    void clickName(int row, bool inTickBox) {
+        CheckListBox* list = form().namesListbox;
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        const QPoint at = inTickBox ? QPoint(rect.left() + 10, rect.center().y()) : QPoint(rect.right() - 10, rect.center().y());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    void clickGroup(int row) {
+        QListWidget* groups = form().groupsListBox;
+        QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(row)).center());
+    }
+    QString marker() { return form().toNameLabel->text(); }
+};
+
+TEST_F(RecipientSelectionTest, ListsAreFilledSortedAndGroupsByNumber) {
+    TForm1& f = startWithNames();
+    EXPECT_EQ(namesInList(), (QStringList{u"adams"_s, u"baker"_s, u"clark"_s}));
+    EXPECT_EQ(f.namesListbox->ItemIndex(), -1);
+    EXPECT_EQ(f.groupsListBox->count(), 3);
+}
+
+TEST_F(RecipientSelectionTest, PickingANameShowsItAndTheArrowForTwoTicks) {
+    TForm1& f = startWithNames();
+    windows->sendingMemoForm.show();
+    clickName(1, false);
+    EXPECT_EQ(marker(), u"baker"_s);
+    EXPECT_EQ(f.toIdedit->text(), u"200"_s);
+    EXPECT_FALSE(f.toIdedit->isEnabled());
+    EXPECT_FALSE(f.arrowlabel->isHidden());
+    EXPECT_FALSE(windows->sendingMemoForm.isVisible()) << "a pick closes the results window";
+    f.Timer1Timer();
+    EXPECT_FALSE(f.arrowlabel->isHidden());
+    f.Timer1Timer();
+    EXPECT_TRUE(f.arrowlabel->isHidden());
+}
+
+TEST_F(RecipientSelectionTest, TicksTakePriorityAndTheLastUntickPicksThatName) {
+    TForm1& f = startWithNames();
+    clickName(0, true);
+    EXPECT_EQ(marker(), u"[selected names]"_s);
+    EXPECT_FALSE(f.NamesSelectingPanel->isHidden());
+    EXPECT_EQ(f.namesListbox->state(0), Qt::Checked);
+    clickName(2, false); // another name's text: nothing changes while a tick remains
+    EXPECT_EQ(marker(), u"[selected names]"_s);
+    clickName(1, true);
+    clickName(1, true); // untick baker: adams is still ticked
+    EXPECT_EQ(marker(), u"[selected names]"_s);
+    clickName(0, true); // untick the last one: the click that follows picks it
+    EXPECT_EQ(f.namesListbox->stateCount(Qt::Checked), 0);
+    EXPECT_EQ(marker(), u"adams"_s);
+    EXPECT_EQ(f.toIdedit->text(), u"100"_s);
+}
+
+TEST_F(RecipientSelectionTest, SelectAllAndDeselectAll) {
+    TForm1& f = start();
+    f.checkAllButton->click(); // even on an empty list
+    EXPECT_EQ(marker(), u"[selected names]"_s);
+    EXPECT_FALSE(f.NamesSelectingPanel->isHidden());
+    f.uncheckAllButton->click();
+    EXPECT_EQ(marker(), u""_s);
+    EXPECT_TRUE(f.NamesSelectingPanel->isHidden());
+}
+
+TEST_F(RecipientSelectionTest, SelectAllTicksEveryNameAndDeselectAllKeepsGroupMode) {
+    TForm1& f = startWithNames();
+    int stateEvents = 0;
+    QObject::connect(f.namesListbox, &CheckListBox::stateChanged, f.namesListbox, [&] { ++stateEvents; });
+    f.checkAllButton->click();
+    EXPECT_EQ(f.namesListbox->stateCount(Qt::Checked), 3);
+    EXPECT_EQ(stateEvents, 3);
+    f.uncheckAllButton->click();
+    EXPECT_EQ(stateEvents, 6) << "setting a state always raises the event";
+    clickGroup(1);
+    EXPECT_EQ(marker(), u"[Group 3]"_s);
+    f.uncheckAllButton->click();
+    EXPECT_EQ(marker(), u"[Group 3]"_s);
+    EXPECT_FALSE(f.groupSelectingLabel->isHidden());
+}
+
+TEST_F(RecipientSelectionTest, GroupEntriesReadTheirNumberFromTheText) {
+    TForm1& f = startWithNames();
+    windows->sendingMemoForm.show();
+    clickGroup(2);
+    EXPECT_EQ(marker(), u"[Group 10]"_s);
+    EXPECT_FALSE(windows->sendingMemoForm.isVisible());
+    clickGroup(0);
+    EXPECT_EQ(marker(), u"[Group 1]"_s);
+    EXPECT_FALSE(f.groupSelectingLabel->isHidden());
+    EXPECT_EQ(f.namesListbox->ItemIndex(), -1);
+    clickName(0, false); // a pick leaves group mode
+    EXPECT_EQ(marker(), u"adams"_s);
+    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
+    EXPECT_EQ(f.groupsListBox->selectedItems().size(), 0);
+}
+
+TEST_F(RecipientSelectionTest, DirectEntryOpensTheIdFieldAndKeepsTheGroupHighlight) {
+    TForm1& f = startWithNames();
+    clickGroup(1);
+    f.editIdButton->click();
+    EXPECT_EQ(marker(), u"DIRECT ID ENTRY"_s);
+    EXPECT_TRUE(f.toIdedit->isEnabled());
+    EXPECT_NE(f.toIdedit->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
+    EXPECT_EQ(f.groupsListBox->selectedItems().size(), 1);
+    QTest::keyClicks(f.toIdedit, QString(25, u'7'));
+    EXPECT_EQ(f.toIdedit->text(), QString(20, u'7'));
+}
+
+TEST_F(RecipientSelectionTest, NameSearchWalksToTheFirstNameNotBelowTheText) {
+    TForm1& f = startWithNames();
+    struct Step {
+        QString typed;
+        QString highlighted;
+    };
+    for (const Step& step : {Step{u"b"_s, u"baker"_s}, Step{u"z"_s, u"clark"_s}, Step{u""_s, u"adams"_s},
+                             Step{u"BA"_s, u"baker"_s}, Step{u"ba"_s, u"baker"_s}, Step{u"c"_s, u"clark"_s},
+                             Step{u"a"_s, u"adams"_s}}) {
+        f.typeNameedit->setText(step.typed);
+        f.typeNameeditChange();
+        ASSERT_GE(f.namesListbox->ItemIndex(), 0);
+        EXPECT_EQ(f.namesListbox->Items().item(f.namesListbox->ItemIndex()), step.highlighted) << step.typed.toStdString();
+    }
+    EXPECT_EQ(marker(), u"[ ]"_s) << "searching highlights but does not pick";
+}
+
+TEST_F(RecipientSelectionTest, SearchFieldKeysPickFromTheList) {
+    TForm1& f = startWithNames();
+    QTest::keyClick(f.typeNameedit, Qt::Key_Up); // no highlight: nothing is picked
+    EXPECT_EQ(marker(), u"[ ]"_s);
+    QTest::keyClick(f.typeNameedit, Qt::Key_Down);
+    EXPECT_EQ(marker(), u"adams"_s);
+    QTest::keyClick(f.typeNameedit, Qt::Key_Down);
+    EXPECT_EQ(marker(), u"baker"_s);
+    QTest::keyClick(f.typeNameedit, Qt::Key_Up);
+    EXPECT_EQ(marker(), u"adams"_s);
+    f.typeNameedit->setText(u"cl"_s);
+    f.typeNameeditChange();
+    QTest::keyClick(f.typeNameedit, Qt::Key_Return);
+    EXPECT_EQ(marker(), u"clark"_s);
+    f.namesListbox->setState(0, Qt::Checked);
+    f.namesListbox->setItemIndex(2);
+    QTest::keyClick(f.typeNameedit, Qt::Key_Return);
+    EXPECT_EQ(marker(), u"[selected names]"_s) << "Enter with names ticked does nothing";
+}
+
+TEST_F(RecipientSelectionTest, SendReadsTheSelectionFromTheWindow) {
+    TForm1& f = startWithNames();
+    f.messageMemo->setPlainText(u"hello"_s);
+    f.sendButton->click(); // right after start-up the marker "[ ]" is no contact
+    EXPECT_EQ(f.StatusBar1->currentMessage(), u"Error: Problem with contact and/or service"_s);
+    clickName(0, true);
+    clickName(2, true);
+    const RecipientSelection ticked = f.currentSelection(true);
+    EXPECT_EQ(ticked.tickedNames, (QStringList{u"adams"_s, u"clark"_s}));
+    clickGroup(2);
+    const RecipientSelection group = f.currentSelection(false);
+    EXPECT_TRUE(group.groupMode);
+    EXPECT_EQ(group.highlightedGroup, u"G10: Everyone"_s);
+    EXPECT_TRUE(group.tickedNames.isEmpty());
+    EXPECT_FALSE(group.fromSendButton);
+}
+
+TEST_F(RecipientSelectionTest, ResetAfterTheContactsWindowLeavesNoRecipient) {
+    TForm1& f = startWithNames();
+    clickGroup(0);
+    f.resetToNoRecipient();
+    EXPECT_EQ(marker(), u""_s);
+    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
+    EXPECT_EQ(f.groupsListBox->selectedItems().size(), 0);
+}
+
+TEST(NameSearch, ComparesByCodesAfterFoldingAtoZOnly) {
+    EXPECT_EQ(foldAtoZ(u"abz\u00e9{"_s), u"ABZ\u00e9{"_s);
+    EXPECT_LT(compareCodes(u"AB"_s, u"ABC"_s), 0);
+    EXPECT_GT(compareCodes(u"a"_s, u"B"_s), 0) << "no case folding inside the comparison";
+    EXPECT_EQ(compareCodes(u""_s, u""_s), 0);
+    const QStringList names = {u"adams"_s, u"baker"_s, u"clark"_s};
+    auto entry = [&](int i) -> const QString& { return names[i]; };
+    EXPECT_EQ(nameSearchWalk(0, entry, -1, u"x"_s), -1);
+    EXPECT_EQ(nameSearchWalk(3, entry, 2, u"b"_s), 1) << "backward from clark";
+    EXPECT_EQ(nameSearchWalk(3, entry, 0, u"bz"_s), 2);
+}
+
+} // namespace
+} // namespace corvane
