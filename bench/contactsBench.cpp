@@ -31,10 +31,13 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-QString nameOf(int i) { return QStringLiteral("Contact %1 %2").arg(i * 7919 % 100003).arg(i); }
+QString nameOf(int i) {
+    return QStringLiteral("Contact %1 %2").arg(i * 7919 % 100003).arg(i);
+}
 
 void report(const char* what, double store, double floor) {
-    std::printf("%-34s %10.4f s   std::map %10.4f s   ratio %8.1f\n", what, store, floor, floor > 0 ? store / floor : 0);
+    std::printf("%-34s %10.4f s   std::map %10.4f s   ratio %8.1f\n", what, store, floor,
+                floor > 0 ? store / floor : 0);
 }
 
 } // namespace

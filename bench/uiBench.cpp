@@ -27,7 +27,9 @@ struct QuietDialogs final : OperatorDialogs {
     int showModal(QWidget&) override { return 0; }
 };
 
-double ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+double ms(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
 
 } // namespace
 

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         contactsCursor seed(windows.DataModule2);
         seed.Open();
         const char* names[] = {"Adams, Ann", "Baker, Bob", "Clark, Cy", "Diaz, Dee", "Evans, Eve", "Fox, Finn",
-                               "Grant, Gil", "Hill, Hana", "Ito, Ike", "Jones, Jo", "King, Kai", "Lee, Lou"};
+                               "Grant, Gil", "Hill, Hana", "Ito, Ike",  "Jones, Jo", "King, Kai",  "Lee, Lou"};
         int i = 0;
         for (const char* name : names) {
             addContact(seed, QString::fromLatin1(name), QString::number(5550100 + i), 1 + i % 2, 1 + i % 3);

@@ -16,26 +16,35 @@ namespace {
 enum FieldIndex { fName = 0, fId = 1, fServiceNumber = 2, fPassword = 3, fFirstGroup = 4 };
 
 const std::array<QString, contactsCursor::fieldCount> fieldNames = {
-    u"name"_s,      u"id"_s,        u"serviceNumber"_s, u"password"_s,   u"memberGr1"_s,
-    u"memberGr2"_s, u"memberGr3"_s, u"memberGr4"_s,     u"memberGr5"_s,  u"memberGr6"_s,
-    u"memberGr7"_s, u"memberGr8"_s, u"memberGr9"_s,     u"memberGr10"_s,
+    u"name"_s,      u"id"_s,        u"serviceNumber"_s, u"password"_s,  u"memberGr1"_s, u"memberGr2"_s, u"memberGr3"_s,
+    u"memberGr4"_s, u"memberGr5"_s, u"memberGr6"_s,     u"memberGr7"_s, u"memberGr8"_s, u"memberGr9"_s, u"memberGr10"_s,
 };
 
 const QString columns = u"rowid, name, id, serviceNumber, password, memberGr1, memberGr2, memberGr3, memberGr4, "
                         u"memberGr5, memberGr6, memberGr7, memberGr8, memberGr9, memberGr10"_s;
 
-bool isGroupField(int index) { return index >= fFirstGroup; }
-bool isTextField(int index) { return index == fName || index == fId || index == fPassword; }
+bool isGroupField(int index) {
+    return index >= fFirstGroup;
+}
+bool isTextField(int index) {
+    return index == fName || index == fId || index == fPassword;
+}
 
-Error notEditing() { return Error(u"Dataset not in edit or insert mode"_s); }
+Error notEditing() {
+    return Error(u"Dataset not in edit or insert mode"_s);
+}
 
 } // namespace
 
 // ---- ContactField ----
 
-QString ContactField::FieldName() const { return fieldNames[m_index]; }
+QString ContactField::FieldName() const {
+    return fieldNames[m_index];
+}
 
-bool ContactField::IsNull() const { return m_cursor.value(m_index).isNull(); }
+bool ContactField::IsNull() const {
+    return m_cursor.value(m_index).isNull();
+}
 
 QString ContactField::AsString() const {
     const QVariant& v = m_cursor.value(m_index);
@@ -124,7 +133,9 @@ void ContactField::setAsBoolean(bool value) {
     }
 }
 
-void ContactField::Clear() { m_cursor.setValue(m_index, QVariant()); }
+void ContactField::Clear() {
+    m_cursor.setValue(m_index, QVariant());
+}
 
 // ---- contactsCursor ----
 
@@ -367,7 +378,9 @@ bool contactsCursor::findName(const QString& name) {
     return true;
 }
 
-QString contactsCursor::findNameQueryPlan() const { return m_dataModule.database().queryPlan(findNameSql()); }
+QString contactsCursor::findNameQueryPlan() const {
+    return m_dataModule.database().queryPlan(findNameSql());
+}
 
 QString contactsCursor::findNameSql() const {
     const QString condition = viewCondition();

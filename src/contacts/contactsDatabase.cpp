@@ -34,11 +34,15 @@ CREATE TABLE contacts (
 CREATE UNIQUE INDEX nameindex ON contacts (name COLLATE NOCASE);
 )sql";
 
-QString errorText(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString errorText(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 } // namespace
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
 Statement& Statement::reset() {
     sqlite3_reset(m_stmt);
@@ -91,7 +95,9 @@ QVariant Statement::column(int index) const {
     }
 }
 
-qint64 Statement::columnInt64(int index) const { return sqlite3_column_int64(m_stmt, index); }
+qint64 Statement::columnInt64(int index) const {
+    return sqlite3_column_int64(m_stmt, index);
+}
 
 ContactsDatabase::ContactsDatabase(const QString& filePath) {
     if (!QFileInfo(filePath).isFile()) {
@@ -128,8 +134,8 @@ Statement& ContactsDatabase::prepare(const QString& sql) {
     if (found == m_statements.end()) {
         sqlite3_stmt* stmt = nullptr;
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                               &stmt, nullptr) != SQLITE_OK) {
+        if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                               nullptr) != SQLITE_OK) {
             throw Error(errorText(m_db));
         }
         found = m_statements.emplace(sql, std::make_unique<Statement>(m_db, stmt)).first;

@@ -9,7 +9,9 @@ TDataModule2::TDataModule2(const QString& programDirectory)
 
 TDataModule2::~TDataModule2() = default;
 
-QString TDataModule2::tableFilePath() const { return m_aliasPath + QString::fromLatin1(tableFileName); }
+QString TDataModule2::tableFilePath() const {
+    return m_aliasPath + QString::fromLatin1(tableFileName);
+}
 
 ContactsDatabase& TDataModule2::database() {
     if (!m_database) {

@@ -20,7 +20,9 @@ PagingEngine::PagingEngine(EngineWiring wiring)
     m_client.setEvents(this);
 }
 
-PagingEngine::~PagingEngine() { m_client.setEvents(nullptr); }
+PagingEngine::~PagingEngine() {
+    m_client.setEvents(nullptr);
+}
 
 void PagingEngine::prepareSendJob() {
     m_job.state = EngineState::Idle;

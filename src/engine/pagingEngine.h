@@ -106,7 +106,7 @@ private:
     ServiceTable m_services;
     SendJob m_job;
     ActivityLog m_log;
-    LookedUpContact m_lookedUp;   // the last contact found by the Send command
+    LookedUpContact m_lookedUp;    // the last contact found by the Send command
     bool m_disconnectSeen = false; // a Disconnected came while FailIt or tryAlt closed the client
     QString m_replyBuffer;         // received text not yet ending in a line break
     bool m_closeRequested = false; // this connection is being closed: read no further replies

@@ -7,13 +7,13 @@ namespace corvane {
 
 // The main window's recipient selection as the Send command reads it, taken as a plain value.
 struct RecipientSelection {
-    bool groupMode = false;       // the group mode indicator is showing
-    QString highlightedGroup;     // the highlighted groups-list entry, "G" + n + ": " + name; empty: none
-    QStringList tickedNames;      // ticked names, in list order
-    QString toMarker;             // contact name, "[selected names]", "[Group n]", "DIRECT ID ENTRY", "" or "[ ]"
-    QString idField;              // the ID field (direct ID entry)
-    QString message;              // the message editor's text
-    bool fromSendButton = true;   // false for the future delivery path, which keeps the hold value
+    bool groupMode = false;     // the group mode indicator is showing
+    QString highlightedGroup;   // the highlighted groups-list entry, "G" + n + ": " + name; empty: none
+    QStringList tickedNames;    // ticked names, in list order
+    QString toMarker;           // contact name, "[selected names]", "[Group n]", "DIRECT ID ENTRY", "" or "[ ]"
+    QString idField;            // the ID field (direct ID entry)
+    QString message;            // the message editor's text
+    bool fromSendButton = true; // false for the future delivery path, which keeps the hold value
 };
 
 inline const QString directIdEntryMarker = QStringLiteral("DIRECT ID ENTRY");

@@ -24,7 +24,9 @@ int groupNumberOf(const QString& entry) {
     return entry[1].digitValue();
 }
 
-QString cutTo(const QString& message, int maxChars) { return maxChars <= 0 ? QString() : message.left(maxChars); }
+QString cutTo(const QString& message, int maxChars) {
+    return maxChars <= 0 ? QString() : message.left(maxChars);
+}
 
 } // namespace
 

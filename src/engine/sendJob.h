@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/oneBased.h"
 #include "engine/serviceTable.h"
+#include "platform/oneBased.h"
 
 #include <QString>
 #include <QStringList>

@@ -20,7 +20,9 @@ QString logiLine(const QString& userID, const QString& password) {
     return u"LOGI "_s + commandArgument(userID) + u' ' + commandArgument(password) + crlf;
 }
 
-QString holdLine(const QString& holdValue) { return u"HOLD "_s + commandArgument(holdValue) + crlf; }
+QString holdLine(const QString& holdValue) {
+    return u"HOLD "_s + commandArgument(holdValue) + crlf;
+}
 
 QString pageLine(const QString& pagerId, const QString& pagerPassword) {
     QString line = u"PAGE "_s + commandArgument(pagerId);
@@ -30,7 +32,9 @@ QString pageLine(const QString& pagerId, const QString& pagerPassword) {
     return line + crlf;
 }
 
-QString plainMessLine(const QString& chunk) { return u"MESS "_s + commandArgument(chunk) + crlf; }
+QString plainMessLine(const QString& chunk) {
+    return u"MESS "_s + commandArgument(chunk) + crlf;
+}
 
 // Base64 never holds a CR or LF, so the scrambled chunk keeps the operator's line breaks.
 QString encryptedMessLine(const QString& chunk) {
@@ -38,8 +42,12 @@ QString encryptedMessLine(const QString& chunk) {
     return u"MESS SNPPENCRYPTED001"_s + QString::fromLatin1(scrambled.toBase64()) + crlf;
 }
 
-QString sendLine() { return u"SEND"_s + crlf; }
+QString sendLine() {
+    return u"SEND"_s + crlf;
+}
 
-QString quitLine() { return u"QUIT"_s + crlf; }
+QString quitLine() {
+    return u"QUIT"_s + crlf;
+}
 
 } // namespace corvane

@@ -182,7 +182,9 @@ bool PagingEngine::startNextQueuedRecipient(bool showResults) {
     return false;
 }
 
-void PagingEngine::sendPageString() { send(pageLine(m_job.pagerId, m_job.pagerPassword)); }
+void PagingEngine::sendPageString() {
+    send(pageLine(m_job.pagerId, m_job.pagerPassword));
+}
 
 void PagingEngine::chunkStep() {
     if (chunkRemains(m_job)) {
@@ -214,7 +216,9 @@ void PagingEngine::refusalStep(const QString& reply) {
     m_outputs.setStatusText(reply);
 }
 
-void PagingEngine::send(const QString& line) { m_client.setDataToSend(line); }
+void PagingEngine::send(const QString& line) {
+    m_client.setDataToSend(line);
+}
 
 void PagingEngine::closeConnection() {
     m_closeRequested = true;

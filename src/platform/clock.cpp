@@ -2,6 +2,8 @@
 
 namespace corvane {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 } // namespace corvane

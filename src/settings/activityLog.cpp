@@ -42,7 +42,8 @@ void ActivityLog::writeLogFile(const QString& str) const {
 }
 
 void ActivityLog::writelogMessageSent(const SendJob& job) const {
-    const QString outcome = job.holdValue.size() == 12 ? u"Message Sent OK for future delivery"_s : u"Message Sent OK"_s;
+    const QString outcome =
+        job.holdValue.size() == 12 ? u"Message Sent OK for future delivery"_s : u"Message Sent OK"_s;
     writeLogFile(outcome + u", SRVC:"_s + m_services[job.currentService].name + u", CONTACT:"_s + job.contactName +
                  u", MSG:"_s + job.serviceMessages[job.currentService]);
 }

@@ -83,7 +83,9 @@ std::optional<Entry> entryOf(const QString& text) {
     return Entry{text.left(equals).trimmed(), text.mid(equals + 1)};
 }
 
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 // Lines [first, last) of the first section with this name; first is the section line itself.
 std::optional<std::pair<std::size_t, std::size_t>> findSection(const IniDocument& document, const QString& section) {

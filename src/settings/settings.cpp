@@ -13,12 +13,16 @@ namespace corvane {
 namespace {
 
 const QString defaultQuickMessages[quickMessageCount] = {
-    u"Hi"_s,      u"Call home"_s,    u"Call the office"_s, u"Call me"_s,
-    u"I love you"_s, u"See you soon"_s, u"Break a leg"_s,    u"Don't call"_s,
+    u"Hi"_s,         u"Call home"_s,    u"Call the office"_s, u"Call me"_s,
+    u"I love you"_s, u"See you soon"_s, u"Break a leg"_s,     u"Don't call"_s,
 };
 
-QString messageKey(int n) { return u"message"_s + QString::number(n); }
-QString groupKey(int n) { return u"group"_s + QString::number(n) + u"Name"_s; }
+QString messageKey(int n) {
+    return u"message"_s + QString::number(n);
+}
+QString groupKey(int n) {
+    return u"group"_s + QString::number(n) + u"Name"_s;
+}
 
 void checkLoggingDir(Settings& settings, OperatorDialogs& dialogs) {
     if (QFileInfo(settings.loggingDir).isDir()) {
@@ -34,9 +38,13 @@ void checkLoggingDir(Settings& settings, OperatorDialogs& dialogs) {
 
 } // namespace
 
-QString settingsFileName() { return u"./corvane3.ini"_s; }
+QString settingsFileName() {
+    return u"./corvane3.ini"_s;
+}
 
-QString defaultLoggingDir() { return u"./logs/"_s; }
+QString defaultLoggingDir() {
+    return u"./logs/"_s;
+}
 
 void readSettings(Settings& settings, OperatorDialogs& dialogs) {
     {

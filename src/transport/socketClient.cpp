@@ -100,7 +100,9 @@ private:
     QSocketNotifier m_write;
 };
 
-Error activeError() { return Error(u"Cannot change value while socket is active"_s); }
+Error activeError() {
+    return Error(u"Cannot change value while socket is active"_s);
+}
 
 } // namespace
 

@@ -20,8 +20,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QLineEdit>
+#include <QLinearGradient>
 #include <QListWidget>
 #include <QLocale>
 #include <QMenuBar>
@@ -101,9 +101,8 @@ TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock)
     setObjectName(u"Form1"_s);
     m_engine = std::make_unique<PagingEngine>(EngineWiring{*m_clientSocket, *this, *this, *this, settings, clock,
                                                            LongTimeFormat::fromLocale(QLocale::system()), nullptr});
-    m_guardedEvents = std::make_unique<GuardedTcpEvents>(*m_engine, [this](const Error& e) {
-        m_dialogs.showMessage(e.text());
-    });
+    m_guardedEvents =
+        std::make_unique<GuardedTcpEvents>(*m_engine, [this](const Error& e) { m_dialogs.showMessage(e.text()); });
     m_clientSocket->setEvents(m_guardedEvents.get());
     buildElements();
     buildMenu();
@@ -116,7 +115,8 @@ TForm1::~TForm1() {
 }
 
 void TForm1::FormCreate() {
-    setWindowTitle(u"Corvane    "_s + QString::fromLatin1(companyName) + u"  "_s + QString::fromLatin1(supportTelephone));
+    setWindowTitle(u"Corvane    "_s + QString::fromLatin1(companyName) + u"  "_s +
+                   QString::fromLatin1(supportTelephone));
     QApplication::setApplicationName(u"Corvane v3"_s);
     fillBuiltinServiceTable(m_engine->serviceTable());
     readSettings(m_settings, m_dialogs);
@@ -210,8 +210,8 @@ void TForm1::buildElements() {
     static_cast<QFrame*>(NamesSelectingPanel)->setFrameStyle(QFrame::Panel | QFrame::Raised);
     NamesSelectingPanel->setGeometry(518, 48, 96, 76);
     int y = 3;
-    for (const auto& [name, text] : {std::pair{"Label6", u"SELECT"_s}, std::pair{"Label7", u"MULTIPLE"_s},
-                                     std::pair{"Label9", u"RECIPIENTS"_s}}) {
+    for (const auto& [name, text] :
+         {std::pair{"Label6", u"SELECT"_s}, std::pair{"Label7", u"MULTIPLE"_s}, std::pair{"Label9", u"RECIPIENTS"_s}}) {
         auto* line = makeLabel(NamesSelectingPanel, name, text, 3, y, 90, 16);
         line->setAlignment(Qt::AlignCenter);
         setBackground(*line, indicatorYellow);
@@ -309,7 +309,9 @@ void TForm1::setDataModule(TDataModule2& dataModule) {
     m_store = std::make_unique<ContactsStore>(*m_contactsTable);
 }
 
-void TForm1::guarded(const std::function<void()>& handler) { runGuarded(m_dialogs, handler); }
+void TForm1::guarded(const std::function<void()>& handler) {
+    runGuarded(m_dialogs, handler);
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -347,9 +349,13 @@ void TForm1::FormShow() {
     });
 }
 
-void TForm1::sendButtonClick(bool fromSendButton) { m_engine->sendButtonClick(currentSelection(fromSendButton)); }
+void TForm1::sendButtonClick(bool fromSendButton) {
+    m_engine->sendButtonClick(currentSelection(fromSendButton));
+}
 
-void TForm1::cancelSendButtonClick() { m_engine->cancelSendButtonClick(); }
+void TForm1::cancelSendButtonClick() {
+    m_engine->cancelSendButtonClick();
+}
 
 void TForm1::Timer1Timer() {
     if (!arrowlabel->isHidden()) {
@@ -367,7 +373,9 @@ void TForm1::Timer1Timer() {
     }
 }
 
-void TForm1::messageMemoChange() { lengthLabel->setText(u"("_s + QString::number(messageMemo->toPlainText().size()) + u" chars.)"_s); }
+void TForm1::messageMemoChange() {
+    lengthLabel->setText(u"("_s + QString::number(messageMemo->toPlainText().size()) + u" chars.)"_s);
+}
 
 void TForm1::clearButtonClick() {
     messageMemo->clear();
@@ -417,9 +425,13 @@ void TForm1::ContactsDatabase1Click() {
     resetToNoRecipient();
 }
 
-void TForm1::setStatusText(const QString& text) { StatusBar1->showMessage(text); }
+void TForm1::setStatusText(const QString& text) {
+    StatusBar1->showMessage(text);
+}
 
-void TForm1::setPhaseWord(const QString& word) { messageStatusLabel->setText(word); }
+void TForm1::setPhaseWord(const QString& word) {
+    messageStatusLabel->setText(word);
+}
 
 void TForm1::clearResults() {
     if (m_windows.sendingMemoForm != nullptr) {
@@ -448,7 +460,9 @@ void TForm1::postGotDisconnect() {
     QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + gotDisconnectEvent)));
 }
 
-void TForm1::postTryAlt() { QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + tryAltEvent))); }
+void TForm1::postTryAlt() {
+    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + tryAltEvent)));
+}
 
 void TForm1::customEvent(QEvent* event) {
     if (event->type() == QEvent::User + gotDisconnectEvent) {

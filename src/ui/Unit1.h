@@ -5,8 +5,8 @@
 #include "engine/engineOutputs.h"
 
 #include <QMainWindow>
-#include <functional>
 #include <QPlainTextEdit>
+#include <functional>
 #include <memory>
 
 class QAction;

@@ -1,8 +1,10 @@
 // The recipient selection of the main window: the names list, the ticks, the groups list, direct
 // ID entry, the name search and the mode indicators.
 #include "contacts/contactsCursor.h"
+#include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
 #include "engine/serviceTable.h"
+#include "platform/operatorDialogs.h"
 #include "settings/settings.h"
 #include "ui/Unit1.h"
 #include "ui/nameSearch.h"
@@ -10,9 +12,6 @@
 #include "ui/toolkit/checkListBox.h"
 #include "ui/viewContact.h"
 #include "ui/windowStyle.h"
-
-#include "engine/pagingEngine.h"
-#include "platform/operatorDialogs.h"
 
 #include <QKeyEvent>
 #include <QLabel>

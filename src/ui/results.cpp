@@ -25,9 +25,13 @@ TsendingMemoForm::TsendingMemoForm(QWidget* parent)
     layout->addWidget(sendingMemo);
 }
 
-void TsendingMemoForm::clearLines() { sendingMemo->clear(); }
+void TsendingMemoForm::clearLines() {
+    sendingMemo->clear();
+}
 
-void TsendingMemoForm::appendLine(const QString& line) { sendingMemo->appendPlainText(line); }
+void TsendingMemoForm::appendLine(const QString& line) {
+    sendingMemo->appendPlainText(line);
+}
 
 QStringList TsendingMemoForm::lines() const {
     const QString text = sendingMemo->toPlainText();

@@ -20,8 +20,8 @@ TviewContactForm::TviewContactForm(QWidget* parent)
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     box->setGeometry(4, 4, 261, 70);
     int y = 8;
-    for (const auto& [name, text] : {std::pair{"Label1", u" Name: "_s}, std::pair{"Label2", u" ID: "_s},
-                                     std::pair{"Label3", u" Service: "_s}}) {
+    for (const auto& [name, text] :
+         {std::pair{"Label1", u" Name: "_s}, std::pair{"Label2", u" ID: "_s}, std::pair{"Label3", u" Service: "_s}}) {
         auto* tag = makeLabel(this, name, text, 8, y, 56, 18);
         setBackground(*tag, Qt::white);
         y += 22;
@@ -36,8 +36,9 @@ TviewContactForm::TviewContactForm(QWidget* parent)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    for (QLabel* note : {makeLabel(this, "noteLabel1", u"NOTE:  To edit contact information, use the"_s, 4, 120, 263, 18),
-                         makeLabel(this, "notelabel2", u"Contacts Database in the Main menu."_s, 4, 138, 263, 18)}) {
+    for (QLabel* note :
+         {makeLabel(this, "noteLabel1", u"NOTE:  To edit contact information, use the"_s, 4, 120, 263, 18),
+          makeLabel(this, "notelabel2", u"Contacts Database in the Main menu."_s, 4, 138, 263, 18)}) {
         QFont small = note->font();
         small.setPointSizeF(small.pointSizeF() * 0.85);
         note->setFont(small);

@@ -58,10 +58,11 @@ TEST_F(CorvanePage, SingleContactPrintsSuccessAndExitsZero) {
 }
 
 TEST_F(CorvanePage, TickedNamesOverTwoServicesReportEachRecipientAndTheTally) {
-    ScriptedSnppServer one([](const std::string& line, int) {
-        return line == "PAGE 102" ? Reply("550 No such pager\r\n") : ScriptedSnppServer::standardReply(line);
-    },
-                           "220 ready\r\n", LOOPBACK_PORT1);
+    ScriptedSnppServer one(
+        [](const std::string& line, int) {
+            return line == "PAGE 102" ? Reply("550 No such pager\r\n") : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n", LOOPBACK_PORT1);
     ScriptedSnppServer two(nullptr, "220 ready\r\n", LOOPBACK_PORT2);
     const Outcome r = run({u"--to"_s, u"Cy"_s, u"--to"_s, u"Bob"_s, u"--to"_s, u"Ann Lee"_s, u"-"_s}, "Fire drill\n");
     EXPECT_EQ(r.exitCode, 1);

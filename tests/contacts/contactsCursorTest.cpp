@@ -62,7 +62,8 @@ TEST_F(ContactsCursorTest, StateChangesAreAnnouncedAfterEveryChange) {
     cursor.FieldByName(u"id"_s).setAsString(u"1"_s);
     cursor.CheckBrowseMode();
     cursor.Close();
-    EXPECT_EQ(seen, (QList<DataSetState>{dsBrowse, dsInsert, dsBrowse, dsEdit, dsBrowse, dsEdit, dsBrowse, dsInactive}));
+    EXPECT_EQ(seen,
+              (QList<DataSetState>{dsBrowse, dsInsert, dsBrowse, dsEdit, dsBrowse, dsEdit, dsBrowse, dsInactive}));
 }
 
 TEST_F(ContactsCursorTest, UnsetFieldsReadEmptyZeroFalseAndStayTellableFromFalse) {

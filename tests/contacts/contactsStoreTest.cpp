@@ -1,4 +1,5 @@
 #include "contacts/contactsStore.h"
+
 #include "contactsFixture.h"
 #include "platform/error.h"
 #include "printers.h"
@@ -94,7 +95,10 @@ TEST_F(ContactsStoreTest, ImportTakesEachLinesNameAndFirstDigitRun) {
          {{u"Dana Scully"_s, u"111"_s}, {u"Fox Mulder"_s, u"333"_s}},
          {u"2 contacts imported OK, from file: names.txt"_s}},
         {"every line skipped: no message", "short,1\r\nno comma in this line\r\n\r\n", {}, {}},
-        {"code page", "Ren\xe9\x80 Roe,42 7\r\n", {{u"Ren\u00e9\u20ac Roe"_s, u"42"_s}}, {u"1 contacts imported OK, from file: names.txt"_s}},
+        {"code page",
+         "Ren\xe9\x80 Roe,42 7\r\n",
+         {{u"Ren\u00e9\u20ac Roe"_s, u"42"_s}},
+         {u"1 contacts imported OK, from file: names.txt"_s}},
     };
     for (const auto& c : cases) {
         while (reader.RecordCount() > 0) {

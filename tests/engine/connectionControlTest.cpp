@@ -25,11 +25,11 @@ protected:
 TEST_F(ConnectionControl, GroupJobVisitsEachServiceInTurnAndEndsWithTheTally) {
     engine.sendButtonClick(group(1));
     serve();
-    EXPECT_EQ(outputs.results,
-              (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Ann ..."_s, u"MESSAGE SENT OK"_s,
-                           u"Sending to: Bob ..."_s, u"MESSAGE SENT OK"_s, u"CONNECTING TO SERVICE: ACMEORG -ENCRY ..."_s,
-                           u"Sending to: Cy ..."_s, u"MESSAGE SENT OK"_s, u"Sending to: Dee ..."_s,
-                           u"MESSAGE SENT OK"_s, u""_s, u"4 of 4 MESSAGES SENT OK"_s}));
+    EXPECT_EQ(outputs.results, (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Ann ..."_s,
+                                            u"MESSAGE SENT OK"_s, u"Sending to: Bob ..."_s, u"MESSAGE SENT OK"_s,
+                                            u"CONNECTING TO SERVICE: ACMEORG -ENCRY ..."_s, u"Sending to: Cy ..."_s,
+                                            u"MESSAGE SENT OK"_s, u"Sending to: Dee ..."_s, u"MESSAGE SENT OK"_s, u""_s,
+                                            u"4 of 4 MESSAGES SENT OK"_s}));
     EXPECT_EQ(outputs.phase, u"DONE"_s);
     EXPECT_EQ(client.hostsSet, (QStringList{u"gw1.test"_s, u"gw2.test"_s}));
     EXPECT_EQ(client.portsSet, (QList<int>{444, 444}));
@@ -74,8 +74,8 @@ TEST_F(ConnectionControl, TimeoutDuringProgressAbandonsTheServiceAndGoesOn) {
     EXPECT_EQ(engine.job().sentOkCount, 1);
     tick(45 * 3);
     serve();
-    EXPECT_EQ(connectingLines(), (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s,
-                                              u"CONNECTING TO SERVICE: ACMEORG -ENCRY ..."_s}));
+    EXPECT_EQ(connectingLines(),
+              (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"CONNECTING TO SERVICE: ACMEORG -ENCRY ..."_s}));
     EXPECT_EQ(outputs.results.last(), u"3 of 4 MESSAGES SENT OK"_s);
     EXPECT_TRUE(logFile().contains("ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:, MSG:hello"))
         << logFile().toStdString();
@@ -104,7 +104,8 @@ TEST_F(ConnectionControl, SingleRecipientWhoseServerNeverAnswersFailsAfterTenSec
     EXPECT_EQ(engine.job().state, EngineState::Idle);
     EXPECT_FALSE(client.open);
     EXPECT_TRUE(deferred.queue.empty());
-    EXPECT_EQ(logFile(), "3:07:45 PM, ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:Ann, MSG:hello\r\n");
+    EXPECT_EQ(logFile(),
+              "3:07:45 PM, ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:Ann, MSG:hello\r\n");
 }
 
 TEST_F(ConnectionControl, RefusedPrimaryIsRetriedOnceOnTheAlternateAtPort444) {
@@ -171,7 +172,8 @@ TEST_F(ConnectionControl, RefusedHostWhileQueuingIsReportedAndTheNextServiceTrie
     EXPECT_EQ(outputs.results.first(), u"3:07:45 PM ERROR setting remotehost: gw1.test"_s);
     EXPECT_EQ(outputs.statusHistory.filter(u"Error setting remotehost: gw1.test"_s).size(), 1);
     EXPECT_EQ(outputs.results.last(), u"2 of 4 MESSAGES SENT OK"_s);
-    EXPECT_TRUE(logFile().startsWith("3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Ann,Bob, MSG:hello"))
+    EXPECT_TRUE(
+        logFile().startsWith("3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Ann,Bob, MSG:hello"))
         << logFile().toStdString();
 }
 

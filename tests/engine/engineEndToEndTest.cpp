@@ -124,7 +124,8 @@ TEST_F(EngineEndToEnd, ServerClosingInTheMiddleOfABatchMovesTheJobOn) {
 
 TEST_F(EngineEndToEnd, ReplySplitOverTwoSegmentsStillCounts) {
     ScriptedSnppServer splitting([](const std::string& line, int) {
-        return line.rfind("PAGE", 0) == 0 ? Reply::split({"25", "0 Pager ok\r\n"}) : ScriptedSnppServer::standardReply(line);
+        return line.rfind("PAGE", 0) == 0 ? Reply::split({"25", "0 Pager ok\r\n"})
+                                          : ScriptedSnppServer::standardReply(line);
     });
     pointServiceAt(1, splitting);
     engine.sendButtonClick(selection(u"Ann"_s));

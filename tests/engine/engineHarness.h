@@ -13,8 +13,8 @@
 #include <QDir>
 #include <deque>
 #include <functional>
-#include <map>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace corvane::test {
 

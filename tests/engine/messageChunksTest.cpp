@@ -1,4 +1,5 @@
 #include "engine/messageChunks.h"
+
 #include "engine/scrambler.h"
 #include "engine/sendJob.h"
 #include "engine/serviceTable.h"
@@ -75,8 +76,8 @@ TEST(MessageChunks, WalksEveryChunkInOrder) {
 }
 
 TEST(MessageChunks, EmptyMessageIsOneEmptyMessLine) {
-    for (const auto& [name, line] : {std::pair{u"GW"_s, u"MESS \r\n"_s},
-                                     std::pair{u"GW -ENCRY"_s, u"MESS SNPPENCRYPTED001\r\n"_s}}) {
+    for (const auto& [name, line] :
+         {std::pair{u"GW"_s, u"MESS \r\n"_s}, std::pair{u"GW -ENCRY"_s, u"MESS SNPPENCRYPTED001\r\n"_s}}) {
         SendJob job;
         serviceRecordType service;
         service.name = name;
@@ -162,10 +163,8 @@ TEST(EncryptedForm, ChosenByCaseSensitiveMarkerAnywhereInTheName) {
         QString name;
         bool encrypted;
     };
-    const Case cases[] = {{u"ACME -ENCRY"_s, true},
-                          {u"-ENCRYPTED gw"_s, true},
-                          {u"ACME -encry"_s, false},
-                          {u"ACME ENCRY"_s, false}};
+    const Case cases[] = {
+        {u"ACME -ENCRY"_s, true}, {u"-ENCRYPTED gw"_s, true}, {u"ACME -encry"_s, false}, {u"ACME ENCRY"_s, false}};
     for (const auto& c : cases) {
         SendJob job;
         job.serviceMessages[1] = u"hi"_s;

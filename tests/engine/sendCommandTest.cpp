@@ -87,7 +87,7 @@ TEST_F(SendCommand, MessageIsCutToEachServicesMaximum) {
     };
     const QString message = QString(100, u'a') + QString(200, u'b');
     for (const Case& c : {Case{160, u"MESS "_s + QString(100, u'a') + QString(60, u'b')}, Case{0, u"MESS "_s},
-                         Case{-3, u"MESS "_s}, Case{999, u"MESS "_s + message}}) {
+                          Case{-3, u"MESS "_s}, Case{999, u"MESS "_s + message}}) {
         client.sent.clear();
         answered = 0;
         engine.serviceTable()[1].maxChars = c.maxChars;
@@ -153,9 +153,9 @@ TEST_F(SendCommand, ContactDeletedWhileQueuedIsSkipped) {
     engine.sendButtonClick(ticked({u"Ann"_s, u"Bob"_s, u"Cy"_s}));
     contacts.remove(u"Bob"_s);
     serve();
-    EXPECT_EQ(outputs.results, (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Ann ..."_s,
-                                            u"MESSAGE SENT OK"_s, u"Sending to: Cy ..."_s, u"MESSAGE SENT OK"_s, u""_s,
-                                            u"2 of 3 MESSAGES SENT OK"_s}));
+    EXPECT_EQ(outputs.results,
+              (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Ann ..."_s, u"MESSAGE SENT OK"_s,
+                           u"Sending to: Cy ..."_s, u"MESSAGE SENT OK"_s, u""_s, u"2 of 3 MESSAGES SENT OK"_s}));
 }
 
 // Mended: line breaks typed into any argument go out as spaces; the log keeps the message as typed.

@@ -1,4 +1,5 @@
 #include "engine/serviceTable.h"
+
 #include "printers.h"
 
 #include <gtest/gtest.h>

@@ -60,7 +60,9 @@ TEST_F(SnppConversation, LoginAndHoldGoOutOnceBeforeTheFirstPage) {
         QStringList opening; // lines before the first PAGE
     };
     const Case cases[] = {
-        {"login and hold", u"gw1.test,my id,se cret"_s, u"130130184500"_s,
+        {"login and hold",
+         u"gw1.test,my id,se cret"_s,
+         u"130130184500"_s,
          {u"LOGI myid secret"_s, u"HOLD 130130184500"_s}},
         {"login id without password: no LOGI", u"gw1.test,myid"_s, u"130130184500"_s, {u"HOLD 130130184500"_s}},
         {"hold of 11 characters is none", u"gw1.test"_s, u"13013018450"_s, {}},
@@ -76,8 +78,9 @@ TEST_F(SnppConversation, LoginAndHoldGoOutOnceBeforeTheFirstPage) {
         later.fromSendButton = false; // the future delivery path keeps the hold value
         engine.sendButtonClick(later);
         serve();
-        const QStringList expected = c.opening + QStringList{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s,
-                                                             u"PAGE 5550002"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s};
+        const QStringList expected =
+            c.opening + QStringList{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s, u"PAGE 5550002"_s,
+                                    u"MESS hello"_s,   u"SEND"_s,       u"QUIT"_s};
         EXPECT_EQ(wire(), expected) << c.what;
     }
 }

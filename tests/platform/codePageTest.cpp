@@ -1,4 +1,5 @@
 #include "platform/codePage.h"
+
 #include "printers.h"
 
 #include <gtest/gtest.h>

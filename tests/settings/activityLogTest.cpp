@@ -1,9 +1,10 @@
+#include "settings/activityLog.h"
+
 #include "engine/sendJob.h"
 #include "engine/serviceTable.h"
 #include "fixedClock.h"
 #include "platform/longTimeFormat.h"
 #include "printers.h"
-#include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "tempWorkingDir.h"
 
@@ -128,7 +129,8 @@ TEST_F(ActivityLogTest, LinesHaveTheirExactLayout) {
              j.recipientLists[2] = {u"Ann"_s, u"Bob Smith"_s, u"Cy"_s};
              l.writelogError(j, u"ERROR connecting to service."_s, false);
          },
-         "3:07:45 PM, ERROR connecting to service., SRVC:ACMEORG -ENCRY, CONTACTS:Ann,Bob Smith,Cy, MSG:Fire drill\r\n"},
+         "3:07:45 PM, ERROR connecting to service., SRVC:ACMEORG -ENCRY, CONTACTS:Ann,Bob Smith,Cy, MSG:Fire "
+         "drill\r\n"},
         {"multi-recipient with nothing left queued",
          [](SendJob& j, const ActivityLog& l) {
              j.multiRecipient = true;

@@ -1,6 +1,7 @@
+#include "settings/iniFile.h"
+
 #include "platform/error.h"
 #include "printers.h"
-#include "settings/iniFile.h"
 #include "tempWorkingDir.h"
 
 #include <QFile>
@@ -21,13 +22,32 @@ TEST(IniTextToInt, ConvertsLikeThePlatformOrGivesTheDefault) {
         int value;
     };
     const Case cases[] = {
-        {u"30"_s, 30},          {u"0x1E"_s, 30},         {u"0X1e"_s, 30},         {u"$1E"_s, 30},
-        {u"  12"_s, 12},        {u"+7"_s, 7},            {u"-12"_s, -12},         {u"-$1E"_s, -30},
-        {u"0"_s, 0},            {u"007"_s, 7},           {u"2147483647"_s, 2147483647},
-        {u"-2147483648"_s, -2147483647 - 1},              {u"2147483648"_s, 45},   {u"99999999999"_s, 45},
-        {u"$80000000"_s, 45},   {u"abc"_s, 45},          {u""_s, 45},             {u"12abc"_s, 45},
-        {u"12 "_s, 45},         {u"1 2"_s, 45},          {u"0x"_s, 45},           {u"$"_s, 45},
-        {u"-"_s, 45},           {u"0x-5"_s, 45},         {u"1.5"_s, 45},          {u"--1"_s, 45},
+        {u"30"_s, 30},
+        {u"0x1E"_s, 30},
+        {u"0X1e"_s, 30},
+        {u"$1E"_s, 30},
+        {u"  12"_s, 12},
+        {u"+7"_s, 7},
+        {u"-12"_s, -12},
+        {u"-$1E"_s, -30},
+        {u"0"_s, 0},
+        {u"007"_s, 7},
+        {u"2147483647"_s, 2147483647},
+        {u"-2147483648"_s, -2147483647 - 1},
+        {u"2147483648"_s, 45},
+        {u"99999999999"_s, 45},
+        {u"$80000000"_s, 45},
+        {u"abc"_s, 45},
+        {u""_s, 45},
+        {u"12abc"_s, 45},
+        {u"12 "_s, 45},
+        {u"1 2"_s, 45},
+        {u"0x"_s, 45},
+        {u"$"_s, 45},
+        {u"-"_s, 45},
+        {u"0x-5"_s, 45},
+        {u"1.5"_s, 45},
+        {u"--1"_s, 45},
         {u"true"_s, 45},
     };
     for (const auto& c : cases) {
@@ -87,8 +107,8 @@ TEST(TIniFile, SwitchesReadAnyNonZeroIntegerAsOn) {
         QString key;
         bool ifDefaultOff, ifDefaultOn;
     };
-    const Case cases[] = {{u"two"_s, true, true},   {u"minus"_s, true, true},  {u"zero"_s, false, false},
-                          {u"hex"_s, true, true},   {u"word"_s, false, true},  {u"empty"_s, false, true},
+    const Case cases[] = {{u"two"_s, true, true},    {u"minus"_s, true, true}, {u"zero"_s, false, false},
+                          {u"hex"_s, true, true},    {u"word"_s, false, true}, {u"empty"_s, false, true},
                           {u"absent"_s, false, true}};
     for (const auto& c : cases) {
         EXPECT_EQ(ini.ReadBool(u"s"_s, c.key, false), c.ifDefaultOff) << c.key.toStdString();

@@ -1,8 +1,9 @@
+#include "settings/settings.h"
+
 #include "platform/error.h"
 #include "printers.h"
 #include "recordingDialogs.h"
 #include "settings/iniFile.h"
-#include "settings/settings.h"
 #include "tempWorkingDir.h"
 
 #include <QDir>
@@ -169,7 +170,8 @@ TEST(WriteSettings, ForeignSectionsAndKeysSurviveUntouched) {
     readSettings(settings, dialogs);
     writeSettings(settings);
     const QByteArray after = dir.read(ini);
-    EXPECT_TRUE(after.startsWith("; site notes\r\n[Site]\r\nowner=ops\r\n\r\n[General]\r\ncolour=blue\r\ntimeout=10\r\n"))
+    EXPECT_TRUE(
+        after.startsWith("; site notes\r\n[Site]\r\nowner=ops\r\n\r\n[General]\r\ncolour=blue\r\ntimeout=10\r\n"))
         << after.toStdString();
 }
 

@@ -12,11 +12,11 @@ namespace corvane::test {
 // the real client, a close asked for inside DataIn takes effect when that notification returns.
 class FakeTcpClient final : public TcpClient {
 public:
-    QStringList sent;        // every DataToSend text, across connections
-    QStringList hostsSet;    // every RemoteHost set
-    QList<int> portsSet;     // every RemotePort set
-    int connectRequests = 0; // Connected set to true
-    int closeRequests = 0;   // Connected set to false while connecting or open
+    QStringList sent;         // every DataToSend text, across connections
+    QStringList hostsSet;     // every RemoteHost set
+    QList<int> portsSet;      // every RemotePort set
+    int connectRequests = 0;  // Connected set to true
+    int closeRequests = 0;    // Connected set to false while connecting or open
     QStringList failingHosts; // setRemoteHost throws for these, as for an unresolvable name
     bool open = false;
     bool connecting = false;

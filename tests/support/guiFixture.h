@@ -2,14 +2,13 @@
 
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
+#include "engine/recipientSelection.h"
 #include "recordingDialogs.h"
 #include "tempWorkingDir.h"
-#include "engine/recipientSelection.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
 
 #include <QStatusBar>
-
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>

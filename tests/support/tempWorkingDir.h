@@ -22,9 +22,8 @@ public:
     QString path() const { return m_dir.path(); }
     // Lets another user (see ActAsUnprivileged) into the directory.
     void openToEveryone() const {
-        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                                                QFile::ExeOther);
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
     }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
 

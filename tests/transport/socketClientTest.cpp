@@ -1,9 +1,10 @@
+#include "transport/socketClient.h"
+
 #include "eventLoopWait.h"
 #include "platform/error.h"
 #include "platform/systemError.h"
 #include "printers.h"
 #include "scriptedSnppServer.h"
-#include "transport/socketClient.h"
 
 #include <QStringList>
 #include <cerrno>
@@ -17,8 +18,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
-using test::ScriptedSnppServer;
 using test::runEventsFor;
+using test::ScriptedSnppServer;
 using test::waitUntil;
 
 // Writes every notification as one line, so a test can check the order of what happened.

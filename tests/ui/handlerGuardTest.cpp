@@ -1,7 +1,8 @@
+#include "ui/toolkit/handlerGuard.h"
+
 #include "platform/error.h"
 #include "printers.h"
 #include "recordingDialogs.h"
-#include "ui/toolkit/handlerGuard.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

@@ -36,8 +36,8 @@ TEST_F(InformationWindows, ContactInformationShowsTheServiceLine) {
     TForm1& f = start({{u"Two"_s, u"222"_s, 2}, {u"Zero"_s, u"000"_s, 0}, {u"Thirteen"_s, u"131"_s, 13}});
     f.move(100, 100);
     const QString serviceTwo = f.engine().serviceTable()[2].name;
-    for (const Case& c : {Case{u"Two"_s, u"2  ["_s + serviceTwo + u"]"_s}, Case{u"Zero"_s, u""_s},
-                          Case{u"Thirteen"_s, u""_s}}) {
+    for (const Case& c :
+         {Case{u"Two"_s, u"2  ["_s + serviceTwo + u"]"_s}, Case{u"Zero"_s, u""_s}, Case{u"Thirteen"_s, u""_s}}) {
         f.namesListbox->setItemIndex(namesInList().indexOf(c.name));
         f.namesListboxDblClick();
         TviewContactForm& view = windows->viewContactForm;

@@ -32,11 +32,19 @@ TEST_F(MainWindow, StartsWithEveryElementInItsInitialState) {
     EXPECT_FALSE(f.SendOptions1->menuAction()->isVisible());
 
     const std::pair<const char*, QString> texts[] = {
-        {"toNameLabel", u"[ ]"_s},          {"arrowlabel", u" <-- "_s},        {"Label2", u" TO: "_s},
-        {"lengthLabel", u"(0 chars.)"_s},          {"messageStatusLabel", u"NONE"_s}, {"messageLabel", u""_s},
-        {"groupSelectingLabel", u"GROUP SELECT"_s},                            {"Label1", u" Message: "_s},
-        {"Label4", u"Contacts List:  (click to select)"_s},                    {"Label5", u"Groups:  (click to select)"_s},
-        {"Label3", u"Message Status:"_s},   {"Label8", u"name search:"_s},     {"standardMessagesLabel", u"Quick-Messages:"_s},
+        {"toNameLabel", u"[ ]"_s},
+        {"arrowlabel", u" <-- "_s},
+        {"Label2", u" TO: "_s},
+        {"lengthLabel", u"(0 chars.)"_s},
+        {"messageStatusLabel", u"NONE"_s},
+        {"messageLabel", u""_s},
+        {"groupSelectingLabel", u"GROUP SELECT"_s},
+        {"Label1", u" Message: "_s},
+        {"Label4", u"Contacts List:  (click to select)"_s},
+        {"Label5", u"Groups:  (click to select)"_s},
+        {"Label3", u"Message Status:"_s},
+        {"Label8", u"name search:"_s},
+        {"standardMessagesLabel", u"Quick-Messages:"_s},
     };
     for (const auto& [name, text] : texts) {
         auto* label = f.findChild<QLabel*>(QString::fromLatin1(name));
@@ -76,7 +84,8 @@ TEST_F(MainWindow, TableThatCannotBeOpenedIsReportedAndTheWindowStillOpens) {
     writeSettings("[Groups]\r\ngroup1Name=Ops\r\n");
     TForm1& f = start();
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages.first().startsWith(u"Contacts table not found: "_s)) << dialogs.messages.first().toStdString();
+    EXPECT_TRUE(dialogs.messages.first().startsWith(u"Contacts table not found: "_s))
+        << dialogs.messages.first().toStdString();
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.groupsListBox->count(), 0) << "the steps after the failing one are skipped";
     f.messageMemo->setPlainText(u"hi"_s);

@@ -26,7 +26,8 @@ protected:
     void clickName(int row, bool inTickBox) {
         CheckListBox* list = form().namesListbox;
         const QRect rect = list->visualRect(list->model()->index(row, 0));
-        const QPoint at = inTickBox ? QPoint(rect.left() + 10, rect.center().y()) : QPoint(rect.right() - 10, rect.center().y());
+        const QPoint at =
+            inTickBox ? QPoint(rect.left() + 10, rect.center().y()) : QPoint(rect.right() - 10, rect.center().y());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     void clickGroup(int row) {
@@ -136,13 +137,14 @@ TEST_F(RecipientSelectionTest, NameSearchWalksToTheFirstNameNotBelowTheText) {
         QString typed;
         QString highlighted;
     };
-    for (const Step& step : {Step{u"b"_s, u"baker"_s}, Step{u"z"_s, u"clark"_s}, Step{u""_s, u"adams"_s},
-                             Step{u"BA"_s, u"baker"_s}, Step{u"ba"_s, u"baker"_s}, Step{u"c"_s, u"clark"_s},
-                             Step{u"a"_s, u"adams"_s}}) {
+    for (const Step& step :
+         {Step{u"b"_s, u"baker"_s}, Step{u"z"_s, u"clark"_s}, Step{u""_s, u"adams"_s}, Step{u"BA"_s, u"baker"_s},
+          Step{u"ba"_s, u"baker"_s}, Step{u"c"_s, u"clark"_s}, Step{u"a"_s, u"adams"_s}}) {
         f.typeNameedit->setText(step.typed);
         f.typeNameeditChange();
         ASSERT_GE(f.namesListbox->ItemIndex(), 0);
-        EXPECT_EQ(f.namesListbox->Items().item(f.namesListbox->ItemIndex()), step.highlighted) << step.typed.toStdString();
+        EXPECT_EQ(f.namesListbox->Items().item(f.namesListbox->ItemIndex()), step.highlighted)
+            << step.typed.toStdString();
     }
     EXPECT_EQ(marker(), u"[ ]"_s) << "searching highlights but does not pick";
 }

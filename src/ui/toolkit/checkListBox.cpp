@@ -17,7 +17,9 @@ bool sortsBefore(const QString& a, const QString& b) {
 
 } // namespace
 
-int CheckListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int CheckListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 QVariant CheckListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count()) {
@@ -56,7 +58,9 @@ void CheckListModel::setItems(QStringList items) {
     endResetModel();
 }
 
-void CheckListModel::clear() { setItems({}); }
+void CheckListModel::clear() {
+    setItems({});
+}
 
 void CheckListModel::storeState(int i, Qt::CheckState state) {
     auto& stored = m_states[static_cast<std::size_t>(i)];
@@ -146,9 +150,13 @@ void CheckListBox::mousePressEvent(QMouseEvent* event) {
     highlightAndClick(index.row());
 }
 
-void CheckListBox::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void CheckListBox::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
 
-void CheckListBox::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void CheckListBox::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 void CheckListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {

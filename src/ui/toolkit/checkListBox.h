@@ -18,7 +18,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    int add(const QString& item); // returns the sorted position
+    int add(const QString& item);     // returns the sorted position
     void setItems(QStringList items); // replaces everything at once; sorts once
     void clear();
     const QString& item(int i) const { return m_items[i]; }

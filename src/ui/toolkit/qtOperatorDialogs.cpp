@@ -25,7 +25,9 @@ bool QtOperatorDialogs::confirm(const QString& title, const QString& text) {
     return box.clickedButton() == yes;
 }
 
-void QtOperatorDialogs::beep() { QApplication::beep(); }
+void QtOperatorDialogs::beep() {
+    QApplication::beep();
+}
 
 int QtOperatorDialogs::showModal(QWidget& window) {
     if (auto* dialog = qobject_cast<QDialog*>(&window)) {
