@@ -7,6 +7,9 @@
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
 
+#include <QComboBox>
+#include <QTabWidget>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -124,5 +127,26 @@ int main(int argc, char** argv) {
     form.namesListbox->setItemIndex(1);
     form.namesListboxDblClick();
     ok &= save(windows.viewContactForm, output, u"contact-information"_s);
+    windows.viewContactForm.hide();
+
+    form.Configure1Click();
+    ok &= save(windows.configForm, output, u"configuration-general"_s);
+    windows.configForm.PageControl1->setCurrentWidget(windows.configForm.TabSheet4);
+    ok &= save(windows.configForm, output, u"configuration-groups"_s);
+    windows.configForm.PageControl1->setCurrentWidget(windows.configForm.TabSheet3);
+    ok &= save(windows.configForm, output, u"configuration-quick-messages"_s);
+    windows.configForm.reject();
+
+    form.ContactsDatabase1Click();
+    windows.contactsGridForm.selectRow(2);
+    ok &= save(windows.contactsGridForm, output, u"contacts"_s);
+    windows.contactsGridForm.GroupSelectComboBox->setCurrentIndex(2);
+    windows.contactsGridForm.GroupSelectComboBoxChange();
+    ok &= save(windows.contactsGridForm, output, u"contacts-group-filter"_s);
+    windows.contactsGridForm.reject();
+
+    form.sendLaterButtonClick();
+    ok &= save(windows.SendLaterForm, output, u"future-delivery"_s);
+    windows.SendLaterForm.reject();
     return ok ? 0 : 1;
 }

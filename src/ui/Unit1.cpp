@@ -11,6 +11,9 @@
 #include "transport/guardedTcpEvents.h"
 #include "transport/socketClient.h"
 #include "ui/about.h"
+#include "ui/config.h"
+#include "ui/contactsGridForm.h"
+#include "ui/sendLater.h"
 #include "ui/instructions.h"
 #include "ui/results.h"
 #include "ui/toolkit/checkListBox.h"
@@ -297,6 +300,7 @@ void TForm1::buildMenu() {
     SendOptions1->setEnabled(false);
     SendFutureDelivery1 = SendOptions1->addAction(u"Send, Future Delivery"_s);
     SendFutureDelivery1->setObjectName(u"SendFutureDelivery1"_s);
+    connect(SendFutureDelivery1, &QAction::triggered, this, [this] { guarded([&] { sendLaterButtonClick(); }); });
     About1 = bar->addAction(u"About"_s);
     About1->setObjectName(u"About1"_s);
     connect(About1, &QAction::triggered, this, [this] { guarded([&] { About1Click(); }); });
@@ -326,11 +330,11 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
     guarded([&] {
         checkAllButton->setVisible(!m_settings.hideCheckAllButton);
-        if (m_windows.hideServicesPage) {
-            m_windows.hideServicesPage();
+        if (m_windows.configForm != nullptr) {
+            m_windows.configForm->hideServicesPage();
         }
-        if (m_windows.hidePassword) {
-            m_windows.hidePassword();
+        if (m_windows.contactsGridForm != nullptr) {
+            m_windows.contactsGridForm->hidePassword();
         }
         messageMemo->clear();
         setBanner(QString());
@@ -415,14 +419,36 @@ void TForm1::Configure1Click() {
     fillGroupslistbox();
 }
 
+// A table that cannot be opened stops here with its message: the window does not open.
 void TForm1::ContactsDatabase1Click() {
     if (m_windows.contactsGridForm == nullptr) {
         return;
     }
     m_windows.contactsGridForm->move(pos() + QPoint(20, 20));
+    m_windows.contactsGridForm->FormShow();
     m_dialogs.showModal(*m_windows.contactsGridForm);
     fillNamesListBox();
     resetToNoRecipient();
+}
+
+void TForm1::sendLaterButtonClick() {
+    if (m_windows.SendLaterForm == nullptr) {
+        return;
+    }
+    m_windows.SendLaterForm->move(pos() + QPoint(150, 50));
+    m_dialogs.showModal(*m_windows.SendLaterForm);
+    SendJob& job = m_engine->job();
+    if (job.holdValue.size() != 12) {
+        return;
+    }
+    if (job.state != EngineState::Idle) {
+        // The running job reads the hold value at its next connection; it must not pick this one up.
+        job.holdValue.clear();
+        m_dialogs.showMessage(u"A send is in progress. The message was not sent; send it again when the "
+                              u"current send has finished."_s);
+        return;
+    }
+    sendButtonClick(false);
 }
 
 void TForm1::setStatusText(const QString& text) {

@@ -29,7 +29,10 @@ class OperatorDialogs;
 class PagingEngine;
 class SocketClient;
 class TAboutForm;
+class TconfigForm;
+class TcontactsGridForm;
 class TDataModule2;
+class TSendLaterForm;
 class TInstructionsForm;
 class TsendingMemoForm;
 class TviewContactForm;
@@ -57,10 +60,9 @@ struct SecondaryWindows {
     TInstructionsForm* InstructionsForm = nullptr;
     TsendingMemoForm* sendingMemoForm = nullptr;
     TAboutForm* AboutForm = nullptr;
-    QWidget* configForm = nullptr;
-    QWidget* contactsGridForm = nullptr;
-    std::function<void()> hideServicesPage; // the configuration window's "Services" page
-    std::function<void()> hidePassword;     // the contacts window's password field and its labels
+    TconfigForm* configForm = nullptr;
+    TcontactsGridForm* contactsGridForm = nullptr;
+    TSendLaterForm* SendLaterForm = nullptr;
 };
 
 // The main window: message editor, recipient selection, Send and Cancel, status displays. It shows
@@ -97,6 +99,7 @@ public:
     void About1Click();
     void Configure1Click();
     void ContactsDatabase1Click();
+    void sendLaterButtonClick();
     void fillNamesListBox();
     void fillGroupslistbox();
     void namesListboxClick();

@@ -1,14 +1,26 @@
 #include "ui/programWindows.h"
 
+#include "engine/pagingEngine.h"
+
+#include <QPushButton>
+
 namespace corvane {
 
 // Members are built in declaration order: Form1 (whose creation handler fills the service table
 // and reads the settings), then the other windows, then the data module.
 ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory)
     : Form1(settings, dialogs, clock)
+    , contactsGridForm(settings, Form1.engine().serviceTable(), dialogs)
+    , configForm(settings, Form1.engine().serviceTable(), dialogs)
     , AboutForm(&Form1)
+    , SendLaterForm(Form1.engine().job().holdValue, clock, dialogs)
     , DataModule2(programDirectory) {
+    configForm.setCheckAllButton(Form1.checkAllButton);
+    contactsGridForm.setDataModule(DataModule2);
     SecondaryWindows windows;
+    windows.configForm = &configForm;
+    windows.contactsGridForm = &contactsGridForm;
+    windows.SendLaterForm = &SendLaterForm;
     windows.viewContactForm = &viewContactForm;
     windows.InstructionsForm = &InstructionsForm;
     windows.sendingMemoForm = &sendingMemoForm;

@@ -5,6 +5,9 @@
 #include "settings/settings.h"
 #include "ui/Unit1.h"
 #include "ui/about.h"
+#include "ui/config.h"
+#include "ui/contactsGridForm.h"
+#include "ui/sendLater.h"
 #include "ui/instructions.h"
 #include "ui/results.h"
 #include "ui/viewContact.h"
@@ -25,10 +28,13 @@ public:
     Settings settings;
     SystemClock clock;
     TForm1 Form1;
+    TcontactsGridForm contactsGridForm;
     TviewContactForm viewContactForm;
     TInstructionsForm InstructionsForm;
     TsendingMemoForm sendingMemoForm;
+    TconfigForm configForm;
     TAboutForm AboutForm;
+    TSendLaterForm SendLaterForm;
     TDataModule2 DataModule2;
 };
 

@@ -39,9 +39,7 @@ TviewContactForm::TviewContactForm(QWidget* parent)
     for (QLabel* note :
          {makeLabel(this, "noteLabel1", u"NOTE:  To edit contact information, use the"_s, 4, 120, 263, 18),
           makeLabel(this, "notelabel2", u"Contacts Database in the Main menu."_s, 4, 138, 263, 18)}) {
-        QFont small = note->font();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        note->setFont(small);
+        shrinkToFit(*note);
     }
 }
 

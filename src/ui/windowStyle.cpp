@@ -1,5 +1,6 @@
 #include "ui/windowStyle.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QWidget>
 
@@ -24,6 +25,14 @@ void setTextColour(QWidget& widget, const QColor& colour) {
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
     widget.setPalette(palette);
+}
+
+void shrinkToFit(QLabel& label) {
+    QFont font = label.font();
+    while (QFontMetrics(font).horizontalAdvance(label.text()) > label.width() && font.pointSizeF() > 5) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    label.setFont(font);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height) {

@@ -17,6 +17,8 @@ inline const QColor captionNavy(0x00, 0x00, 0x80);
 void makeFixedDialogWindow(QWidget& window, int clientWidth, int clientHeight);
 void setBackground(QWidget& widget, const QColor& colour);
 void setTextColour(QWidget& widget, const QColor& colour);
+// Makes the label's font smaller, as far as needed, so that its text fits its width unclipped.
+void shrinkToFit(QLabel& label);
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height);
 
 } // namespace corvane

@@ -1,0 +1,233 @@
+#include "ui/config.h"
+
+#include "engine/serviceTable.h"
+#include "platform/error.h"
+#include "platform/operatorDialogs.h"
+#include "settings/settings.h"
+#include "ui/windowStyle.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTabWidget>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+QLineEdit* makeEdit(QWidget* parent, const QString& name, int x, int y, int width, int maxLength) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(x, y, width, 21);
+    if (maxLength > 0) {
+        edit->setMaxLength(maxLength);
+    }
+    return edit;
+}
+
+void digitsOnly(QLineEdit* edit) {
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]*"_s), edit));
+}
+
+QLabel* heading(QWidget* page, const QString& text, int y) {
+    auto* label = new QLabel(text, page);
+    label->setGeometry(0, y, 441, 20);
+    label->setAlignment(Qt::AlignCenter);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+} // namespace
+
+TconfigForm::TconfigForm(Settings& settings, ServiceTable& services, OperatorDialogs& dialogs)
+    : QDialog(nullptr)
+    , m_settings(settings)
+    , m_services(services)
+    , m_dialogs(dialogs) {
+    setObjectName(u"configForm"_s);
+    setWindowTitle(u"Configuration  -  Corvane"_s);
+    makeFixedDialogWindow(*this, 458, 346);
+
+    SaveButton = new QPushButton(u"Save"_s, this);
+    SaveButton->setObjectName(u"SaveButton"_s);
+    SaveButton->setGeometry(296, 318, 75, 25);
+    SaveButton->setAutoDefault(false);
+    CancelButton = new QPushButton(u"Cancel"_s, this);
+    CancelButton->setObjectName(u"CancelButton"_s);
+    CancelButton->setGeometry(378, 318, 75, 25);
+    CancelButton->setAutoDefault(false);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(u"PageControl1"_s);
+    PageControl1->setGeometry(4, 12, 449, 305);
+    buildGeneralPage();
+    buildServicesPage();
+    buildGroupsPage();
+    buildMessagesPage();
+
+    connect(SaveButton, &QPushButton::clicked, this, [this] {
+        try {
+            SaveButtonClick();
+        } catch (const Error& e) {
+            m_dialogs.showMessage(e.text());
+        }
+    });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
+}
+
+void TconfigForm::buildGeneralPage() {
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(u"TabSheet1"_s);
+    PageControl1->addTab(TabSheet1, u"General"_s);
+    heading(TabSheet1, u"GENERAL SETTINGS"_s, 8);
+    makeLabel(TabSheet1, "Label1", u"SNPP Timeout:"_s, 20, 52, 150, 18);
+    timeoutEdit = makeEdit(TabSheet1, u"timeoutEdit"_s, 176, 50, 33, 3);
+    digitsOnly(timeoutEdit);
+    makeLabel(TabSheet1, "Label2", u"(seconds)"_s, 216, 52, 80, 18);
+    makeLabel(TabSheet1, "Label3", u"Logs enabled:"_s, 20, 86, 150, 18);
+    loggingEnabledCheckbox = new QCheckBox(TabSheet1);
+    loggingEnabledCheckbox->setObjectName(u"loggingEnabledCheckbox"_s);
+    loggingEnabledCheckbox->setGeometry(176, 86, 20, 18);
+    makeLabel(TabSheet1, "Label4", u"Log Directory:"_s, 20, 120, 150, 18);
+    loggingDirEdit = makeEdit(TabSheet1, u"loggingDirEdit"_s, 176, 118, 81, 0);
+    makeLabel(TabSheet1, "Label5", u"(end in '/')"_s, 264, 120, 100, 18);
+    makeLabel(TabSheet1, "Label6", u"Hide 'Select All' button:"_s, 20, 154, 150, 18);
+    hideCheckallCheckbox = new QCheckBox(TabSheet1);
+    hideCheckallCheckbox->setObjectName(u"hideCheckallCheckbox"_s);
+    hideCheckallCheckbox->setGeometry(176, 154, 20, 18);
+    makeLabel(TabSheet1, "Label7", u"(default: Disabled)"_s, 204, 154, 140, 18);
+}
+
+// Never shown to the operator: the service table is built in and cannot be changed here.
+void TconfigForm::buildServicesPage() {
+    servicesTabSheet = new QWidget;
+    servicesTabSheet->setObjectName(u"servicesTabSheet"_s);
+    PageControl1->addTab(servicesTabSheet, u"Services"_s);
+    heading(servicesTabSheet, u"SNPP SERVICES"_s, 2);
+    const int columns[5][2] = {{72, 110}, {186, 150}, {340, 32}, {376, 30}, {410, 30}};
+    const char* captions[5] = {"Name:", "IP / Hostname:", "Port:", "Max.", "Split"};
+    const char* kinds[5] = {"name", "ip", "port", "maxChars", "splitChars"};
+    const int limits[5] = {serviceRecordType::nameMaxLength, serviceRecordType::addressMaxLength, 4, 4, 4};
+    for (int c = 0; c < 5; ++c) {
+        auto* caption = new QLabel(QString::fromLatin1(captions[c]), servicesTabSheet);
+        caption->setGeometry(columns[c][0], 22, columns[c][1], 16);
+    }
+    for (int n = 1; n <= serviceCount; ++n) {
+        const int y = 38 + (n - 1) * 20;
+        auto* caption = new QLabel(n < 10 ? u" Service %1: "_s.arg(n) : u" Service %1:"_s.arg(n), servicesTabSheet);
+        caption->setGeometry(2, y + 2, 70, 16);
+        for (int c = 0; c < 5; ++c) {
+            QLineEdit* edit = makeEdit(servicesTabSheet, u"service%1%2Edit"_s.arg(n).arg(QString::fromLatin1(kinds[c])),
+                                       columns[c][0], y, columns[c][1], limits[c]);
+            edit->setFixedHeight(19);
+            if (c >= 2) {
+                digitsOnly(edit);
+            }
+            serviceEdits[n - 1][c] = edit;
+        }
+    }
+}
+
+void TconfigForm::buildGroupsPage() {
+    TabSheet4 = new QWidget;
+    TabSheet4->setObjectName(u"TabSheet4"_s);
+    PageControl1->addTab(TabSheet4, u"Groups"_s);
+    heading(TabSheet4, u"GROUP NAMES"_s, 4);
+    makeLabel(TabSheet4, "Label8", u"(32 chars max)"_s, 300, 22, 120, 16);
+    for (int n = 1; n <= groupCount; ++n) {
+        const int y = 40 + (n - 1) * 23;
+        auto* caption = new QLabel(QString::number(n), TabSheet4);
+        caption->setGeometry(80, y + 2, 20, 18);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        groupNameEdits[n - 1] = makeEdit(TabSheet4, u"group%1NameEdit"_s.arg(n), 108, y, 225, groupNameMaxLength);
+    }
+}
+
+void TconfigForm::buildMessagesPage() {
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName(u"TabSheet3"_s);
+    PageControl1->addTab(TabSheet3, u"Quick-messages"_s);
+    heading(TabSheet3, u"QUICK-MESSAGES"_s, 4);
+    makeLabel(TabSheet3, "Label9", u"(100 chars max)"_s, 300, 22, 120, 16);
+    for (int n = 1; n <= quickMessageCount; ++n) {
+        const int y = 44 + (n - 1) * 27;
+        auto* caption = new QLabel(QString::number(n), TabSheet3);
+        caption->setGeometry(90, y + 2, 20, 18);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        messageEdits[n - 1] = makeEdit(TabSheet3, u"message%1Edit"_s.arg(n), 118, y, 213, 100);
+    }
+}
+
+void TconfigForm::hideServicesPage() { PageControl1->setTabVisible(PageControl1->indexOf(servicesTabSheet), false); }
+
+void TconfigForm::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+// Esc does not close this window; only Save, Cancel and the close box do.
+void TconfigForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TconfigForm::FormShow() {
+    PageControl1->setCurrentWidget(TabSheet1);
+    for (int n = 1; n <= serviceCount; ++n) {
+        const serviceRecordType& service = m_services[n];
+        const QString values[5] = {service.name, service.ip, QString::number(service.port),
+                                   QString::number(service.maxChars), QString::number(service.splitChars)};
+        for (int c = 0; c < 5; ++c) {
+            serviceEdits[n - 1][c]->setText(values[c]);
+        }
+    }
+    timeoutEdit->setText(QString::number(m_settings.timeout));
+    for (int n = 1; n <= quickMessageCount; ++n) {
+        messageEdits[n - 1]->setText(m_settings.quickMessages[n]);
+    }
+    for (int n = 1; n <= groupCount; ++n) {
+        groupNameEdits[n - 1]->setText(m_settings.groupNames[n]);
+    }
+    loggingEnabledCheckbox->setChecked(m_settings.loggingEnabled);
+    loggingDirEdit->setText(m_settings.loggingDir);
+    hideCheckallCheckbox->setChecked(m_settings.hideCheckAllButton);
+}
+
+void TconfigForm::SaveButtonClick() {
+    bool ok = false;
+    const int timeout = timeoutEdit->text().toInt(&ok);
+    if (!ok) {
+        m_dialogs.showMessage(u"'%1' is not a valid integer value"_s.arg(timeoutEdit->text()));
+        return;
+    }
+    m_settings.timeout = timeout;
+    for (int n = 1; n <= quickMessageCount; ++n) {
+        m_settings.quickMessages[n] = messageEdits[n - 1]->text();
+    }
+    m_settings.loggingEnabled = loggingEnabledCheckbox->isChecked();
+    m_settings.loggingDir = loggingDirEdit->text();
+    m_settings.hideCheckAllButton = hideCheckallCheckbox->isChecked();
+    for (int n = 1; n <= groupCount; ++n) {
+        m_settings.groupNames[n] = groupNameEdits[n - 1]->text();
+    }
+    writeSettings(m_settings); // a refused write raises "Unable to write to ..." and the window stays open
+    splitIPintoParts(m_services);
+    if (m_checkAllButton != nullptr) {
+        m_checkAllButton->setVisible(!m_settings.hideCheckAllButton);
+    }
+    accept();
+}
+
+void TconfigForm::CancelButtonClick() { reject(); }
+
+} // namespace corvane

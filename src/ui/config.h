@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace corvane {
+
+class OperatorDialogs;
+class ServiceTable;
+struct Settings;
+
+// The configuration window: time-out, logging, the "Select All" switch, group names and quick
+// messages. Every showing reloads the fields from memory; Save puts them into effect and into the
+// settings file, Cancel discards them.
+class TconfigForm final : public QDialog {
+    Q_OBJECT
+
+public:
+    TconfigForm(Settings& settings, ServiceTable& services, OperatorDialogs& dialogs);
+
+    // The main window's "Select All" button, which Save shows or hides at once.
+    void setCheckAllButton(QWidget* button) { m_checkAllButton = button; }
+    void hideServicesPage();
+
+    void FormShow();
+    void SaveButtonClick();
+    void CancelButtonClick();
+
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;
+    QWidget* servicesTabSheet;
+    QWidget* TabSheet4;
+    QWidget* TabSheet3;
+    QLineEdit* timeoutEdit;
+    QCheckBox* loggingEnabledCheckbox;
+    QLineEdit* loggingDirEdit;
+    QCheckBox* hideCheckallCheckbox;
+    QLineEdit* groupNameEdits[10];
+    QLineEdit* messageEdits[8];
+    QLineEdit* serviceEdits[12][5]; // name, ip, port, maxChars, splitChars
+    QPushButton* SaveButton;
+    QPushButton* CancelButton;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildGeneralPage();
+    void buildServicesPage();
+    void buildGroupsPage();
+    void buildMessagesPage();
+
+    Settings& m_settings;
+    ServiceTable& m_services;
+    OperatorDialogs& m_dialogs;
+    QWidget* m_checkAllButton = nullptr;
+};
+
+} // namespace corvane

@@ -1,0 +1,516 @@
+#include "ui/contactsGridForm.h"
+
+#include "contacts/contactsCursor.h"
+#include "engine/serviceTable.h"
+#include "platform/error.h"
+#include "platform/operatorDialogs.h"
+#include "settings/settings.h"
+#include "ui/toolkit/handlerGuard.h"
+#include "ui/windowStyle.h"
+
+#include <QAbstractTableModel>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableView>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+namespace {
+const QString editingMessage = u"You are currently editing a record.  Choose UPDATE or CANCEL."_s;
+const QString showAllEntry = u"SHOW ALL CONTACTS"_s;
+} // namespace
+
+// The grid's rows: a copy of the names and IDs of the cursor's view, refreshed after every change.
+class GridModel final : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    QStringList names;
+    QStringList ids;
+    int current = -1;
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(names.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 2; }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid()) {
+            return {};
+        }
+        return index.column() == 0 ? names[index.row()] : ids[index.row()];
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole) {
+            return {};
+        }
+        if (orientation == Qt::Horizontal) {
+            return section == 0 ? u" Name"_s : u" ID"_s;
+        }
+        return section == current ? u"\u25b6"_s : QString(); // the row indicator
+    }
+    void replace(QStringList newNames, QStringList newIds, int newCurrent) {
+        beginResetModel();
+        names = std::move(newNames);
+        ids = std::move(newIds);
+        current = newCurrent;
+        endResetModel();
+    }
+};
+
+void GroupCheckBox::nextCheckState() {
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTable& services, OperatorDialogs& dialogs)
+    : QDialog(nullptr)
+    , m_settings(settings)
+    , m_services(services)
+    , m_dialogs(dialogs) {
+    setObjectName(u"contactsGridForm"_s);
+    setWindowTitle(u"Contacts Database  -  Corvane"_s);
+    makeFixedDialogWindow(*this, 562, 487);
+
+    makeLabel(this, "Label1", u"Name:"_s, 8, 12, 60, 18);
+    nameEdit = new QLineEdit(this);
+    nameEdit->setObjectName(u"nameEdit"_s);
+    nameEdit->setGeometry(70, 10, 200, 22);
+    makeLabel(this, "Label2", u"ID:"_s, 8, 40, 60, 18);
+    idEdit = new QLineEdit(this);
+    idEdit->setObjectName(u"idEdit"_s);
+    idEdit->setGeometry(70, 38, 200, 22);
+    makeLabel(this, "Label3", u"Service:"_s, 8, 68, 60, 18);
+    ServicenumberEdit = new QLineEdit(this);
+    ServicenumberEdit->setObjectName(u"ServicenumberEdit"_s);
+    ServicenumberEdit->setGeometry(70, 66, 34, 22);
+    ServicenumberEdit->setMaxLength(2);
+    passwordLabel = makeLabel(this, "passwordLabel", u"Password:"_s, 120, 68, 64, 18);
+    passwordEdit = new QLineEdit(this);
+    passwordEdit->setObjectName(u"passwordEdit"_s);
+    passwordEdit->setGeometry(186, 66, 84, 22);
+    optionalLabel = makeLabel(this, "optionalLabel", u"(optional)"_s, 186, 90, 84, 16);
+
+    auto* groups = new QGroupBox(u"Group memberships"_s, this);
+    groups->setObjectName(u"GroupBox1"_s);
+    groups->setGeometry(8, 110, 262, 226);
+    for (int g = 1; g <= groupCount; ++g) {
+        auto* box = new GroupCheckBox(groups);
+        box->setObjectName(u"group%1checkbox"_s.arg(g));
+        box->setGeometry(10, 18 + (g - 1) * 20, 245, 18);
+        box->setTristate(true);
+        groupCheckboxes[g - 1] = box;
+        connect(box, &QCheckBox::clicked, this, [this, g] { guarded([&] { onGroupClicked(g); }); });
+    }
+
+    m_grid = new GridModel(this);
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(u"DBGrid1"_s);
+    DBGrid1->setModel(m_grid);
+    DBGrid1->setGeometry(280, 10, 274, 250);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setColumnWidth(0, 115);
+    DBGrid1->setColumnWidth(1, 131);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
+    DBGrid1->verticalHeader()->setFixedWidth(16);
+    DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(DBGrid1, &QTableView::clicked, this, [this](const QModelIndex& index) { selectRow(index.row()); });
+
+    Insertbutton = new QPushButton(u"New Contact"_s, this);
+    Insertbutton->setObjectName(u"Insertbutton"_s);
+    Insertbutton->setGeometry(280, 268, 134, 26);
+    deleteButton = new QPushButton(u"Delete Contact"_s, this);
+    deleteButton->setObjectName(u"deleteButton"_s);
+    deleteButton->setGeometry(420, 268, 134, 26);
+    Updatebutton = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), u"Update"_s, this);
+    Updatebutton->setObjectName(u"Updatebutton"_s);
+    Updatebutton->setGeometry(280, 298, 134, 26);
+    cancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), u"Cancel"_s, this);
+    cancelButton->setObjectName(u"cancelButton"_s);
+    cancelButton->setGeometry(420, 298, 134, 26);
+    for (QPushButton* button : {Insertbutton, deleteButton, Updatebutton, cancelButton}) {
+        button->setAutoDefault(false);
+    }
+
+    makeLabel(this, "Label4", u"Show only..."_s, 280, 332, 66, 18);
+    GroupSelectComboBox = new QComboBox(this);
+    GroupSelectComboBox->setObjectName(u"GroupSelectComboBox"_s);
+    GroupSelectComboBox->setGeometry(346, 330, 146, 22);
+    showAllContactsButton = new QPushButton(u"Show ALL"_s, this);
+    showAllContactsButton->setObjectName(u"showAllContactsButton"_s);
+    showAllContactsButton->setGeometry(494, 329, 60, 24);
+    showAllContactsButton->setAutoDefault(false);
+    showingGroupsLabel = makeLabel(this, "showingGroupsLabel", QString(), 0, 358, 562, 18);
+    showingGroupsLabel->setAlignment(Qt::AlignCenter);
+    setTextColour(*showingGroupsLabel, Qt::red);
+    showingGroupsLabel->hide();
+
+    auto* rule = new QFrame(this);
+    rule->setGeometry(0, 380, 562, 2);
+    setBackground(*rule, Qt::black);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(u"servicelistPanel"_s);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setGeometry(8, 388, 300, 94);
+    auto* title = makeLabel(panel, "servicelistTitle", u" SERVICES LIST - Reference "_s, 2, 2, 296, 16);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    for (int n = 1; n <= serviceCount; ++n) {
+        const int column = (n - 1) / 6;
+        const int row = (n - 1) % 6;
+        const int x = 6 + column * 148;
+        const int y = 20 + row * 12;
+        auto* number = new QLabel(QString::number(n) + u':', panel);
+        number->setGeometry(x, y, 22, 12);
+        QFont small = number->font();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        number->setFont(small);
+        serviceLabels[n - 1] = makeLabel(panel, QString(u"service%1Label"_s.arg(n)).toLatin1().constData(), QString(),
+                                         x + 24, y, 109, 12);
+        serviceLabels[n - 1]->setFont(small);
+    }
+
+    exitButton = new QPushButton(u"Exit"_s, this);
+    exitButton->setObjectName(u"exitButton"_s);
+    exitButton->setGeometry(474, 452, 80, 28);
+    exitButton->setAutoDefault(false);
+
+    connect(Insertbutton, &QPushButton::clicked, this, [this] { guarded([&] { InsertbuttonClick(); }); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { guarded([&] { deleteButtonClick(); }); });
+    connect(Updatebutton, &QPushButton::clicked, this, [this] { UpdatebuttonClick(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { guarded([&] { cancelButtonClick(); }); });
+    connect(showAllContactsButton, &QPushButton::clicked, this,
+            [this] { guarded([&] { showAllContactsButtonClick(); }); });
+    connect(GroupSelectComboBox, &QComboBox::activated, this, [this] { GroupSelectComboBoxChange(); });
+    connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
+    for (QLineEdit* edit : {nameEdit, idEdit, ServicenumberEdit, passwordEdit}) {
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] { guarded([&] { onTextEdited(edit, boundField(edit)); }); });
+    }
+}
+
+TcontactsGridForm::~TcontactsGridForm() = default;
+
+void TcontactsGridForm::setDataModule(TDataModule2& dataModule) {
+    m_cursor = std::make_unique<contactsCursor>(dataModule);
+    m_cursor->setIndexName(u"nameindex"_s);
+    m_cursor->OnStateChange = [this](contactsCursor&) { DataSource1StateChange(); };
+    m_cursor->BeforePost = [this](contactsCursor&) { contactsTableBeforePost(); };
+}
+
+void TcontactsGridForm::hidePassword() {
+    passwordEdit->hide();
+    passwordLabel->hide();
+    optionalLabel->hide();
+}
+
+void TcontactsGridForm::guarded(const std::function<void()>& handler) {
+    if (!runGuarded(m_dialogs, handler)) {
+        showControls(); // after a refused step the controls show the cursor as it stands
+    }
+}
+
+void TcontactsGridForm::FormShow() {
+    if (!m_cursor) {
+        throw Error(u"The contacts table is not available"_s);
+    }
+    m_cursor->Open();
+    for (int n = 1; n <= serviceCount; ++n) {
+        serviceLabels[n - 1]->setText(m_services[n].name);
+    }
+    GroupSelectComboBox->clear();
+    GroupSelectComboBox->addItem(showAllEntry);
+    for (int g = 1; g <= groupCount; ++g) {
+        const QString& name = m_settings.groupNames[g];
+        groupCheckboxes[g - 1]->setText(name);
+        groupCheckboxes[g - 1]->setEnabled(!name.isEmpty());
+        if (!name.isEmpty()) {
+            GroupSelectComboBox->addItem(u"Group "_s + QString::number(g) + u": "_s + name);
+        }
+    }
+    DataSource1StateChange();
+    showAllContactsButtonClick();
+}
+
+void TcontactsGridForm::DataSource1StateChange() {
+    const DataSetState state = m_cursor->State();
+    if (state == dsInactive) {
+        return;
+    }
+    const bool editing = state == dsEdit || state == dsInsert;
+    Insertbutton->setEnabled(!editing);
+    deleteButton->setEnabled(!editing);
+    Updatebutton->setEnabled(editing);
+    cancelButton->setEnabled(editing);
+}
+
+void TcontactsGridForm::contactsTableBeforePost() {
+    if (m_cursor->FieldByName(u"name"_s).AsString().isEmpty() || m_cursor->FieldByName(u"id"_s).AsString().isEmpty()) {
+        m_dialogs.showMessage(u"Name and ID must have values"_s);
+        throw AbortError();
+    }
+}
+
+void TcontactsGridForm::showAllContactsButtonClick() {
+    showingGroupsLabel->hide();
+    m_cursor->setFiltered(false);
+    GroupSelectComboBox->setCurrentIndex(0);
+    showAllContactsButton->setEnabled(false);
+    reloadGrid();
+    showControls();
+}
+
+void TcontactsGridForm::GroupSelectComboBoxChange() {
+    const int index = GroupSelectComboBox->currentIndex();
+    if (index < 0) {
+        return;
+    }
+    const QString entry = GroupSelectComboBox->currentText();
+    const bool wasFiltered = m_cursor->Filtered();
+    const QString wasFilter = m_cursor->Filter();
+    const bool ok = runGuarded(m_dialogs, [&] {
+        pushServiceNumber();
+        if (entry == showAllEntry) {
+            showAllContactsButtonClick();
+            return;
+        }
+        // "Group " + n + ": " + name: the 7th character, or 10 when the 8th is "0".
+        const int group = entry.size() > 7 && entry[7] == u'0' ? 10 : entry.mid(6, 1).toInt();
+        m_cursor->setFilter(u"memberGr"_s + QString::number(group) + u"=true"_s);
+        m_cursor->setFiltered(true);
+        showingGroupsLabel->setText(u"Showing "_s + entry);
+        showingGroupsLabel->show();
+        showAllContactsButton->setEnabled(true);
+        reloadGrid();
+        showControls();
+    });
+    if (!ok) {
+        // The pending change could not be saved: the view stays as it was.
+        QSignalBlocker blocker(GroupSelectComboBox);
+        if (!wasFiltered) {
+            GroupSelectComboBox->setCurrentIndex(0);
+        } else {
+            const int group = wasFilter.mid(8, wasFilter.indexOf(u'=') - 8).toInt();
+            GroupSelectComboBox->setCurrentIndex(
+                GroupSelectComboBox->findText(u"Group "_s + QString::number(group) + u": "_s, Qt::MatchStartsWith));
+        }
+    }
+}
+
+void TcontactsGridForm::InsertbuttonClick() {
+    if (m_cursor->State() != dsBrowse) {
+        m_dialogs.showMessage(editingMessage);
+        return;
+    }
+    m_cursor->Insert();
+    showControls();
+    nameEdit->setFocus();
+}
+
+void TcontactsGridForm::deleteButtonClick() {
+    m_dialogs.beep();
+    if (m_cursor->State() != dsBrowse) {
+        m_dialogs.showMessage(editingMessage);
+        return;
+    }
+    if (!m_dialogs.confirm(u"Confirm"_s, u"Delete this contact?"_s)) {
+        return;
+    }
+    m_cursor->Delete();
+    reloadGrid();
+    showControls();
+}
+
+void TcontactsGridForm::UpdatebuttonClick() {
+    if (m_cursor->State() != dsEdit && m_cursor->State() != dsInsert) {
+        return;
+    }
+    try {
+        pushServiceNumber();
+        m_cursor->Post();
+    } catch (const Error& e) {
+        m_dialogs.showMessage(e.text().contains(u"Key violation"_s) ? u"Error: Duplicate Name"_s : e.text());
+        return;
+    }
+    reloadGrid();
+    showControls();
+}
+
+void TcontactsGridForm::cancelButtonClick() {
+    m_cursor->Cancel();
+    showControls();
+}
+
+void TcontactsGridForm::selectRow(int row) {
+    if (row < 0 || row >= m_grid->names.size() || row == m_grid->current) {
+        return;
+    }
+    const QString target = m_grid->names[row];
+    runGuarded(m_dialogs, [&] {
+        pushServiceNumber();
+        m_cursor->findName(target);
+    });
+    reloadGrid(); // a saved change may have moved rows; a refused one leaves the grid on its contact
+    showControls();
+}
+
+// The typed service number reaches the record before anything is saved from it; text that is no
+// whole number raises the conversion error here.
+void TcontactsGridForm::pushServiceNumber() {
+    if (m_serviceNumberInvalid && (m_cursor->State() == dsEdit || m_cursor->State() == dsInsert)) {
+        m_cursor->FieldByName(u"servicenumber"_s).setAsString(ServicenumberEdit->text());
+        m_serviceNumberInvalid = false;
+    }
+}
+
+QString TcontactsGridForm::boundField(QLineEdit* edit) const {
+    if (edit == nameEdit) {
+        return u"name"_s;
+    }
+    if (edit == idEdit) {
+        return u"id"_s;
+    }
+    return edit == ServicenumberEdit ? u"servicenumber"_s : u"password"_s;
+}
+
+void TcontactsGridForm::beginEditing() {
+    if (m_cursor->State() == dsBrowse) {
+        m_cursor->Edit();
+    }
+}
+
+void TcontactsGridForm::onTextEdited(QLineEdit* edit, const QString& field) {
+    if (m_filling) {
+        return;
+    }
+    beginEditing();
+    if (edit == ServicenumberEdit) {
+        try {
+            m_cursor->FieldByName(field).setAsString(edit->text());
+            m_serviceNumberInvalid = false;
+        } catch (const Error&) {
+            m_serviceNumberInvalid = true; // reported when the contact is saved
+        }
+        return;
+    }
+    m_cursor->FieldByName(field).setAsString(edit->text());
+}
+
+void TcontactsGridForm::onGroupClicked(int group) {
+    if (m_filling) {
+        return;
+    }
+    beginEditing();
+    m_cursor->FieldByName(u"memberGr"_s + QString::number(group))
+        .setAsBoolean(groupCheckboxes[group - 1]->checkState() == Qt::Checked);
+}
+
+bool TcontactsGridForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit == nullptr || event->type() != QEvent::KeyPress) {
+        return QDialog::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape) {
+        // Puts back what the edit showed before the typing; the contact stays in editing.
+        if (m_before.contains(edit)) {
+            edit->setText(m_before.take(edit));
+            guarded([&] { onTextEdited(edit, boundField(edit)); });
+        }
+        return true;
+    }
+    const QString text = key->text();
+    const bool printable = !text.isEmpty() && text[0].isPrint();
+    if (edit == ServicenumberEdit && printable && !(text[0].isDigit() || text[0] == u'+' || text[0] == u'-')) {
+        m_dialogs.beep();
+        return true;
+    }
+    if (printable || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) {
+        if (!m_before.contains(edit)) {
+            m_before.insert(edit, edit->text());
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Esc belongs to the edits here; it never closes the window.
+void TcontactsGridForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TcontactsGridForm::done(int result) {
+    if (m_cursor) {
+        m_cursor->Close(); // an unsaved edit is discarded without a question
+    }
+    QDialog::done(result);
+}
+
+void TcontactsGridForm::reloadGrid() {
+    if (!m_cursor || !m_cursor->Active() || m_cursor->State() != dsBrowse) {
+        return;
+    }
+    const bool hasCurrent = !m_cursor->Eof() || m_cursor->RecordCount() > 0;
+    const QString current = hasCurrent ? m_cursor->FieldByName(u"name"_s).AsString() : QString();
+    QStringList names;
+    QStringList ids;
+    for (m_cursor->First(); !m_cursor->Eof(); m_cursor->Next()) {
+        names.append(m_cursor->FieldByName(u"name"_s).AsString());
+        ids.append(m_cursor->FieldByName(u"id"_s).AsString());
+    }
+    int row = -1;
+    if (!names.isEmpty()) {
+        row = hasCurrent ? int(names.indexOf(current)) : 0;
+        if (row >= 0) {
+            m_cursor->findName(names[row]);
+        } else {
+            m_cursor->First();
+            row = 0;
+        }
+    }
+    m_grid->replace(std::move(names), std::move(ids), row);
+    if (row >= 0) {
+        DBGrid1->selectRow(row);
+    } else {
+        DBGrid1->clearSelection();
+    }
+}
+
+void TcontactsGridForm::showControls() {
+    if (!m_cursor || !m_cursor->Active()) {
+        return;
+    }
+    m_filling = true;
+    const bool any = m_cursor->State() != dsBrowse || m_cursor->RecordCount() > 0;
+    auto text = [&](const QString& field) { return any ? m_cursor->FieldByName(field).AsString() : QString(); };
+    nameEdit->setText(text(u"name"_s));
+    idEdit->setText(text(u"id"_s));
+    ServicenumberEdit->setText(text(u"servicenumber"_s));
+    passwordEdit->setText(text(u"password"_s));
+    for (int g = 1; g <= groupCount; ++g) {
+        const QString field = u"memberGr"_s + QString::number(g);
+        Qt::CheckState state = Qt::PartiallyChecked;
+        if (any && !m_cursor->FieldByName(field).IsNull()) {
+            state = m_cursor->FieldByName(field).AsBoolean() ? Qt::Checked : Qt::Unchecked;
+        }
+        groupCheckboxes[g - 1]->setCheckState(state);
+    }
+    m_before.clear();
+    m_serviceNumberInvalid = false;
+    m_filling = false;
+}
+
+} // namespace corvane

@@ -1,0 +1,125 @@
+#include "ui/sendLater.h"
+
+#include "platform/clock.h"
+#include "platform/operatorDialogs.h"
+#include "ui/windowStyle.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+
+namespace {
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, int x, int y, int width, int maxLength) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(x, y, width, 22);
+    edit->setMaxLength(maxLength);
+    return edit;
+}
+
+} // namespace
+
+TSendLaterForm::TSendLaterForm(QString& holdValue, const Clock& clock, OperatorDialogs& dialogs)
+    : QDialog(nullptr)
+    , m_holdValue(holdValue)
+    , m_clock(clock)
+    , m_dialogs(dialogs) {
+    setObjectName(u"SendLaterForm"_s);
+    setWindowTitle(u"Send, for future delivery"_s);
+    makeFixedDialogWindow(*this, 302, 230);
+
+    auto* frame = new QFrame(this);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    frame->setGeometry(8, 8, 286, 104);
+    makeLabel(frame, "Label1", u"Month:"_s, 8, 10, 44, 18);
+    monthEdit = makeEdit(frame, "monthEdit", 52, 8, 28, 2);
+    makeLabel(frame, "Label2", u"Date:"_s, 96, 10, 36, 18);
+    dateEdit = makeEdit(frame, "dateEdit", 132, 8, 28, 2);
+    makeLabel(frame, "Label3", u"Year:"_s, 176, 10, 36, 18);
+    yearEdit = makeEdit(frame, "yearEdit", 212, 8, 28, 2);
+    makeLabel(frame, "Label4", u"Time:"_s, 8, 44, 44, 18);
+    timeEdit = makeEdit(frame, "timeEdit", 52, 42, 52, 5);
+    timeEdit->setText(u"00:00"_s);
+    amPmComboBox = new QComboBox(frame);
+    amPmComboBox->setObjectName(u"amPmComboBox"_s);
+    amPmComboBox->addItems({u"AM"_s, u"PM"_s});
+    amPmComboBox->setGeometry(112, 42, 56, 22);
+    makeLabel(frame, "Label5", u"(hh:mm)"_s, 52, 68, 60, 16);
+    makeLabel(frame, "Label6", u"example: 06:45  PM"_s, 120, 68, 150, 16);
+
+    for (QLabel* line :
+         {makeLabel(this, "Label7", u"Use this screen to send a message, for later delivery."_s, 8, 118, 290, 16),
+          makeLabel(this, "Label8", u"To send a message for immediate delivery, choose 'Cancel'"_s, 8, 138, 290, 16),
+          makeLabel(this, "Label9", u"below, and use the normal SEND button on the main screen."_s, 8, 154, 290, 16)}) {
+        shrinkToFit(*line);
+    }
+
+    sendButton = new QPushButton(u"Send"_s, this);
+    sendButton->setObjectName(u"sendButton"_s);
+    sendButton->setGeometry(64, 190, 80, 28);
+    cancelButton = new QPushButton(u"Cancel"_s, this);
+    cancelButton->setObjectName(u"cancelButton"_s);
+    cancelButton->setGeometry(158, 190, 80, 28);
+    connect(sendButton, &QPushButton::clicked, this, [this] { sendButtonClick(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancelButtonClick(); });
+    amPmComboBox->setCurrentIndex(0); // FormCreate: "AM"; afterwards the operator's choice stays
+}
+
+void TSendLaterForm::showEvent(QShowEvent* event) {
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TSendLaterForm::FormShow() {
+    const QString today = m_clock.now().date().toString(u"yyMMdd"_s);
+    yearEdit->setText(today.mid(0, 2));
+    monthEdit->setText(today.mid(2, 2));
+    dateEdit->setText(today.mid(4, 2));
+}
+
+void TSendLaterForm::sendButtonClick() {
+    QString time = timeEdit->text();
+    if (time.size() == 4 && time[1] == u':') {
+        time.prepend(u'0');
+    }
+    if (time.size() != 5 || time[2] != u':') {
+        m_dialogs.showMessage(u"Error in time field. Use format hh:mm"_s);
+        return;
+    }
+    if (yearEdit->text().size() != 2 || monthEdit->text().size() != 2 || dateEdit->text().size() != 2) {
+        m_dialogs.showMessage(u"Error formatting your date input"_s);
+        return;
+    }
+    bool ok = false;
+    int hour = time.left(2).trimmed().toInt(&ok);
+    if (!ok || time.left(2).endsWith(u' ')) {
+        m_dialogs.showMessage(u"Error formatting your hour input"_s);
+        return;
+    }
+    if (amPmComboBox->currentText() == u"PM"_s) {
+        if (hour >= 1 && hour <= 11) {
+            hour += 12;
+        }
+    } else if (hour == 12) {
+        hour = 0;
+    }
+    const QString hourText = hour >= 0 && hour <= 9 ? u"0"_s + QString::number(hour) : QString::number(hour);
+    m_holdValue = yearEdit->text() + monthEdit->text() + dateEdit->text() + hourText + time.mid(3, 2) + u"00"_s;
+    accept();
+}
+
+void TSendLaterForm::cancelButtonClick() { reject(); }
+
+void TSendLaterForm::reject() {
+    m_holdValue.clear();
+    QDialog::reject();
+}
+
+} // namespace corvane

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace corvane {
+
+class Clock;
+class OperatorDialogs;
+
+// The future delivery window: a date and a 12-hour time become the hold value YYMMDDHHMMSS.
+class TSendLaterForm final : public QDialog {
+    Q_OBJECT
+
+public:
+    // holdValue: the send job's hold value, which Send sets and Cancel empties.
+    TSendLaterForm(QString& holdValue, const Clock& clock, OperatorDialogs& dialogs);
+
+    void FormShow();
+    void sendButtonClick();
+    void cancelButtonClick();
+
+    QLineEdit* monthEdit;
+    QLineEdit* dateEdit;
+    QLineEdit* yearEdit;
+    QLineEdit* timeEdit;
+    QComboBox* amPmComboBox;
+    QPushButton* sendButton;
+    QPushButton* cancelButton;
+
+    // Cancel, the close box and Esc: no hold value, and nothing is sent.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QString& m_holdValue;
+    const Clock& m_clock;
+    OperatorDialogs& m_dialogs;
+};
+
+} // namespace corvane
