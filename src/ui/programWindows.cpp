@@ -8,12 +8,13 @@ namespace corvane {
 
 // Members are built in declaration order: Form1 (whose creation handler fills the service table
 // and reads the settings), then the other windows, then the data module.
-ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory)
-    : Form1(settings, dialogs, clock)
+ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory, const Clock* clock)
+    : clock(clock != nullptr ? *clock : systemClock)
+    , Form1(settings, dialogs, this->clock)
     , contactsGridForm(settings, Form1.engine().serviceTable(), dialogs)
     , configForm(settings, Form1.engine().serviceTable(), dialogs)
     , AboutForm(&Form1)
-    , SendLaterForm(Form1.engine().job().holdValue, clock, dialogs)
+    , SendLaterForm(Form1.engine().job().holdValue, this->clock, dialogs)
     , DataModule2(programDirectory) {
     configForm.setCheckAllButton(Form1.checkAllButton);
     contactsGridForm.setDataModule(DataModule2);

@@ -23,10 +23,12 @@ class OperatorDialogs;
 class ProgramWindows {
 public:
     // programDirectory: where the contacts table lives; usually the program file's directory.
-    ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory);
+    // clock: the local time to use; the system's when none is given.
+    ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory, const Clock* clock = nullptr);
 
     Settings settings;
-    SystemClock clock;
+    SystemClock systemClock;
+    const Clock& clock;
     TForm1 Form1;
     TcontactsGridForm contactsGridForm;
     TviewContactForm viewContactForm;

@@ -9,11 +9,30 @@
 #include "ui/toolkit/checkListBox.h"
 
 #include <QStatusBar>
+#include <functional>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace corvane::test {
+
+// Shows a modal window for real and lets the test act in it as the operator would, then closes it
+// if the test left it open, as the close box would.
+class ModalDialogs final : public RecordingDialogs {
+public:
+    std::function<void(QWidget&)> whileModal;
+    int showModal(QWidget& window) override {
+        RecordingDialogs::showModal(window);
+        window.show();
+        if (whileModal) {
+            whileModal(window);
+        }
+        if (window.isVisible()) {
+            window.close();
+        }
+        return 0;
+    }
+};
 
 // The desktop program's whole window set in a fresh directory: a real contacts table and settings
 // file, and a recording dialog service instead of message boxes.
@@ -32,7 +51,7 @@ protected:
 
     // Creates the windows in the program's order and shows the main window (FormShow runs).
     TForm1& start(const std::vector<Contact>& contacts = {}) {
-        windows = std::make_unique<ProgramWindows>(dialogs, dir.path());
+        windows = std::make_unique<ProgramWindows>(dialogs, dir.path(), clock.get());
         if (!contacts.empty()) {
             contactsCursor seed(windows->DataModule2);
             seed.Open();
@@ -61,7 +80,8 @@ protected:
     }
 
     TempWorkingDir dir;
-    RecordingDialogs dialogs;
+    ModalDialogs dialogs;
+    std::unique_ptr<Clock> clock;
     std::unique_ptr<ProgramWindows> windows;
 };
 

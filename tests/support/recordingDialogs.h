@@ -8,7 +8,7 @@
 namespace corvane::test {
 
 // Records every message and answers confirmations from a preset answer, with no modal loop.
-class RecordingDialogs final : public OperatorDialogs {
+class RecordingDialogs : public OperatorDialogs {
 public:
     QStringList messages;
     QStringList confirmations; // "title|text"
@@ -16,12 +16,20 @@ public:
     int modalShows = 0;
     bool confirmAnswer = true;
 
-    void showMessage(const QString& text) override { messages.append(text); }
+    void showMessage(const QString& text) override {
+        messages.append(text);
+        events.append(text);
+    }
     bool confirm(const QString& title, const QString& text) override {
         confirmations.append(title + u'|' + text);
         return confirmAnswer;
     }
-    void beep() override { ++beeps; }
+    // Messages and beeps in the order they came, beeps as "<beep>".
+    QStringList events;
+    void beep() override {
+        ++beeps;
+        events.append(QStringLiteral("<beep>"));
+    }
     int showModal(QWidget&) override {
         ++modalShows;
         return 0;

@@ -1,0 +1,134 @@
+#include "engine/pagingEngine.h"
+#include "guiFixture.h"
+#include "printers.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+class ConfigWindow : public test::GuiFixture {
+protected:
+    TconfigForm& config() { return windows->configForm; }
+    // Opens the window from the menu and lets the test act in it.
+    void configure(const std::function<void(TconfigForm&)>& act) {
+        dialogs.whileModal = [&](QWidget&) { act(config()); };
+        form().Configure1Click();
+        dialogs.whileModal = nullptr;
+    }
+};
+
+TEST_F(ConfigWindow, OpensOnTheGeneralPageWithTheValuesInMemory) {
+    start();
+    form().move(200, 100);
+    configure([&](TconfigForm& c) {
+        EXPECT_EQ(c.pos(), QPoint(220, 120));
+        EXPECT_EQ(c.windowTitle(), u"Configuration  -  Corvane"_s);
+        EXPECT_EQ(c.PageControl1->currentWidget(), c.TabSheet1);
+        EXPECT_FALSE(c.PageControl1->isTabVisible(c.PageControl1->indexOf(c.servicesTabSheet)));
+        EXPECT_EQ(c.timeoutEdit->text(), u"45"_s);
+        EXPECT_FALSE(c.loggingEnabledCheckbox->isChecked());
+        EXPECT_EQ(c.loggingDirEdit->text(), u"./logs/"_s);
+        EXPECT_FALSE(c.hideCheckallCheckbox->isChecked());
+        EXPECT_EQ(c.messageEdits[0]->text(), u"Hi"_s);
+        EXPECT_EQ(c.messageEdits[7]->text(), u"Don't call"_s);
+        EXPECT_EQ(c.groupNameEdits[9]->text(), u""_s);
+        EXPECT_EQ(c.serviceEdits[0][0]->text(), form().engine().serviceTable()[1].name);
+        EXPECT_EQ(c.serviceEdits[0][2]->text(), u"444"_s);
+        EXPECT_EQ(c.serviceEdits[11][2]->text(), u"0"_s);
+        c.PageControl1->setCurrentWidget(c.TabSheet4);
+        c.CancelButton->click();
+    });
+    configure([&](TconfigForm& c) { EXPECT_EQ(c.PageControl1->currentWidget(), c.TabSheet1); });
+}
+
+TEST_F(ConfigWindow, SaveTakesEffectAtOnceAndWritesEveryEntry) {
+    start();
+    configure([&](TconfigForm& c) {
+        c.timeoutEdit->clear();
+        QTest::keyClicks(c.timeoutEdit, u"1-2a34"_s);
+        EXPECT_EQ(c.timeoutEdit->text(), u"123"_s) << "three digits and nothing else";
+        c.timeoutEdit->setText(u"0"_s);
+        c.hideCheckallCheckbox->setChecked(true);
+        c.groupNameEdits[1]->setText(u"Nurses"_s);
+        c.messageEdits[2]->setText(u"Code blue"_s);
+        c.loggingDirEdit->setText(u"./elsewhere"_s);
+        c.SaveButton->click();
+        EXPECT_FALSE(c.isVisible());
+    });
+    const Settings& s = windows->settings;
+    EXPECT_EQ(s.timeout, 0);
+    EXPECT_TRUE(s.hideCheckAllButton);
+    EXPECT_EQ(s.loggingDir, u"./elsewhere"_s) << "taken as typed, no separator added";
+    EXPECT_TRUE(form().checkAllButton->isHidden());
+    ASSERT_EQ(form().groupsListBox->count(), 1);
+    EXPECT_EQ(form().groupsListBox->item(0)->text(), u"G2: Nurses"_s);
+    form().pickButtons[2]->click();
+    EXPECT_EQ(form().messageMemo->toPlainText(), u"Code blue"_s);
+    const QByteArray file = dir.read(u"corvane3.ini"_s);
+    EXPECT_TRUE(file.contains("timeout=0\r\n") && file.contains("group2Name=Nurses\r\n") &&
+                file.contains("hideCheckAllButton=1\r\n") && file.contains("group10Name=\r\n"))
+        << file.toStdString();
+
+    configure([&](TconfigForm& c) {
+        c.hideCheckallCheckbox->setChecked(false);
+        c.groupNameEdits[1]->clear();
+        c.SaveButton->click();
+    });
+    EXPECT_FALSE(form().checkAllButton->isHidden());
+    EXPECT_EQ(form().groupsListBox->count(), 0);
+}
+
+TEST_F(ConfigWindow, EmptyTimeoutChangesNothingAnywhere) {
+    start();
+    configure([&](TconfigForm& c) {
+        c.timeoutEdit->clear();
+        c.groupNameEdits[0]->setText(u"Never saved"_s);
+        c.loggingEnabledCheckbox->setChecked(true);
+        c.SaveButton->click();
+        EXPECT_TRUE(c.isVisible()) << "the window stays open";
+    });
+    EXPECT_EQ(dialogs.messages, QStringList{u"'' is not a valid integer value"_s});
+    EXPECT_EQ(windows->settings.timeout, 45);
+    EXPECT_EQ(windows->settings.groupNames[1], u""_s);
+    EXPECT_FALSE(windows->settings.loggingEnabled);
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"corvane3.ini"_s)));
+}
+
+TEST_F(ConfigWindow, CancelLeavesSettingsAndFileUntouched) {
+    start();
+    configure([&](TconfigForm& c) {
+        c.timeoutEdit->setText(u"9"_s);
+        c.messageEdits[0]->setText(u"changed"_s);
+        c.CancelButton->click();
+    });
+    EXPECT_EQ(windows->settings.timeout, 45);
+    EXPECT_EQ(windows->settings.quickMessages[1], u"Hi"_s);
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"corvane3.ini"_s)));
+    configure([&](TconfigForm& c) { EXPECT_EQ(c.timeoutEdit->text(), u"45"_s); });
+}
+
+TEST_F(ConfigWindow, RefusedWriteKeepsTheWindowOpenAndTheValuesInMemory) {
+    start();
+    dir.openToEveryone(); // nobody may enter the directory, but not write in it
+    configure([&](TconfigForm& c) {
+        c.timeoutEdit->setText(u"30"_s);
+        test::ActAsUnprivileged nobody;
+        c.SaveButton->click();
+        EXPECT_TRUE(c.isVisible());
+    });
+    EXPECT_EQ(dialogs.messages, QStringList{u"Unable to write to ./corvane3.ini"_s});
+    EXPECT_EQ(windows->settings.timeout, 30) << "the values copied before the write stay in effect";
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"corvane3.ini"_s)));
+}
+
+} // namespace
+} // namespace corvane

@@ -1,0 +1,231 @@
+#include "guiFixture.h"
+#include "printers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+class ContactsWindow : public test::GuiFixture {
+protected:
+    TcontactsGridForm& grid() { return windows->contactsGridForm; }
+    contactsCursor& cursor() { return *grid().contactsTable(); }
+    // Opens the window from the menu and lets the test act in it.
+    void openContacts(const std::function<void(TcontactsGridForm&)>& act) {
+        dialogs.whileModal = [&](QWidget&) { act(grid()); };
+        form().ContactsDatabase1Click();
+        dialogs.whileModal = nullptr;
+    }
+    QStringList gridNames() {
+        QStringList names;
+        QAbstractItemModel* model = grid().DBGrid1->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            names.append(model->index(row, 0).data().toString());
+        }
+        return names;
+    }
+    void type(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    void startWithContacts() {
+        writeSettings("[Groups]\r\ngroup2Name=Nurses\r\ngroup5Name=Porters\r\ngroup10Name=Everyone\r\n");
+        start({{u"Cy"_s, u"3"_s, 1, {10}}, {u"Ann"_s, u"1"_s, 1, {2, 10}}, {u"Bob"_s, u"2"_s, 2, {}}});
+    }
+};
+
+TEST_F(ContactsWindow, ShowsContactsInNameOrderWithTheNamedGroups) {
+    startWithContacts();
+    form().move(50, 60);
+    openContacts([&](TcontactsGridForm& g) {
+        EXPECT_EQ(g.pos(), QPoint(70, 80));
+        EXPECT_EQ(g.windowTitle(), u"Contacts Database  -  Corvane"_s);
+        EXPECT_EQ(gridNames(), (QStringList{u"Ann"_s, u"Bob"_s, u"Cy"_s}));
+        EXPECT_EQ(g.nameEdit->text(), u"Ann"_s);
+        QStringList entries;
+        for (int i = 0; i < g.GroupSelectComboBox->count(); ++i) {
+            entries.append(g.GroupSelectComboBox->itemText(i));
+        }
+        EXPECT_EQ(entries, (QStringList{u"SHOW ALL CONTACTS"_s, u"Group 2: Nurses"_s, u"Group 5: Porters"_s,
+                                        u"Group 10: Everyone"_s}));
+        for (int n = 1; n <= 10; ++n) {
+            const bool named = n == 2 || n == 5 || n == 10;
+            EXPECT_EQ(g.groupCheckboxes[n - 1]->isEnabled(), named) << n;
+            EXPECT_EQ(g.groupCheckboxes[n - 1]->text().isEmpty(), !named) << n;
+        }
+        EXPECT_EQ(g.groupCheckboxes[1]->checkState(), Qt::Checked);
+        EXPECT_EQ(g.groupCheckboxes[2]->checkState(), Qt::PartiallyChecked) << "never set shows greyed";
+        EXPECT_TRUE(g.passwordEdit->isHidden());
+        EXPECT_TRUE(g.Insertbutton->isEnabled());
+        EXPECT_FALSE(g.Updatebutton->isEnabled());
+        EXPECT_FALSE(g.showAllContactsButton->isEnabled());
+    });
+}
+
+TEST_F(ContactsWindow, GroupTenFilterShowsOnlyItsMembers) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.GroupSelectComboBox->setCurrentIndex(3);
+        g.GroupSelectComboBoxChange();
+        EXPECT_EQ(gridNames(), (QStringList{u"Ann"_s, u"Cy"_s}));
+        EXPECT_EQ(g.showingGroupsLabel->text(), u"Showing Group 10: Everyone"_s);
+        EXPECT_FALSE(g.showingGroupsLabel->isHidden());
+        EXPECT_TRUE(g.showAllContactsButton->isEnabled());
+        g.GroupSelectComboBox->setCurrentIndex(2);
+        g.GroupSelectComboBoxChange();
+        EXPECT_TRUE(gridNames().isEmpty());
+        EXPECT_EQ(g.nameEdit->text(), u""_s);
+        g.deleteButton->click();
+        g.showAllContactsButton->click();
+        EXPECT_EQ(gridNames().size(), 3);
+        EXPECT_TRUE(g.showingGroupsLabel->isHidden());
+    });
+    EXPECT_EQ(dialogs.messages, QStringList{u"Cannot perform this operation on an empty dataset"_s});
+}
+
+TEST_F(ContactsWindow, NewContactThenUpdateWithNothingTypedIsRefused) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.selectRow(1);
+        g.Insertbutton->click();
+        EXPECT_EQ(cursor().State(), dsInsert);
+        EXPECT_FALSE(g.Insertbutton->isEnabled());
+        g.Updatebutton->click();
+        EXPECT_EQ(cursor().State(), dsInsert);
+        g.cancelButton->click();
+        EXPECT_EQ(g.nameEdit->text(), u"Bob"_s) << "back to the contact that was current";
+    });
+    EXPECT_EQ(dialogs.messages, (QStringList{u"Name and ID must have values"_s, u"Operation aborted"_s}));
+}
+
+TEST_F(ContactsWindow, EmptyNewContactIsDroppedByAClickOnAnotherRow) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.Insertbutton->click();
+        g.selectRow(2);
+        EXPECT_EQ(cursor().State(), dsBrowse);
+        EXPECT_EQ(g.nameEdit->text(), u"Cy"_s);
+        EXPECT_EQ(gridNames().size(), 3);
+    });
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(ContactsWindow, DuplicateNameThenACorrectedOneIsSaved) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.Insertbutton->click();
+        type(g.nameEdit, u"ann"_s);
+        type(g.idEdit, u"77"_s);
+        type(g.ServicenumberEdit, u"2"_s);
+        g.Updatebutton->click();
+        EXPECT_EQ(cursor().State(), dsInsert);
+        type(g.nameEdit, u"Anna"_s);
+        g.Updatebutton->click();
+        EXPECT_EQ(cursor().State(), dsBrowse);
+        EXPECT_EQ(gridNames(), (QStringList{u"Ann"_s, u"Anna"_s, u"Bob"_s, u"Cy"_s}));
+        EXPECT_EQ(g.nameEdit->text(), u"Anna"_s);
+    });
+    EXPECT_EQ(dialogs.messages, QStringList{u"Error: Duplicate Name"_s});
+    EXPECT_EQ(namesInList(), (QStringList{u"Ann"_s, u"Anna"_s, u"Bob"_s, u"Cy"_s})) << "the names list is refilled";
+    EXPECT_EQ(form().toNameLabel->text(), u""_s) << "and the selection reset";
+}
+
+TEST_F(ContactsWindow, ClosingDiscardsAnUnsavedChange) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        type(g.idEdit, u"999"_s);
+        EXPECT_EQ(cursor().State(), dsEdit);
+        EXPECT_TRUE(g.Updatebutton->isEnabled());
+    });
+    openContacts([&](TcontactsGridForm& g) { EXPECT_EQ(g.idEdit->text(), u"1"_s); });
+}
+
+TEST_F(ContactsWindow, DeleteBeepsAsksAndRefusesWhileEditing) {
+    startWithContacts();
+    dialogs.confirmAnswer = true;
+    openContacts([&](TcontactsGridForm& g) {
+        type(g.idEdit, u"5"_s);
+        EXPECT_FALSE(g.deleteButton->isEnabled());
+        g.deleteButtonClick(); // reached only through the handler while editing
+        g.InsertbuttonClick();
+        g.cancelButton->click();
+        g.deleteButton->click();
+        EXPECT_EQ(gridNames(), (QStringList{u"Bob"_s, u"Cy"_s}));
+        EXPECT_EQ(g.nameEdit->text(), u"Bob"_s);
+    });
+    const QString editing = u"You are currently editing a record.  Choose UPDATE or CANCEL."_s;
+    EXPECT_EQ(dialogs.events, (QStringList{u"<beep>"_s, editing, editing, u"<beep>"_s}));
+    EXPECT_EQ(dialogs.confirmations, QStringList{u"Confirm|Delete this contact?"_s});
+}
+
+TEST_F(ContactsWindow, ImportedContactGetsOneGroupByTicking) {
+    writeSettings("[Groups]\r\ngroup4Name=Drivers\r\n");
+    dir.write(u"names.txt"_s, "Imported Ida,5550101\r\n");
+    start();
+    openContacts([&](TcontactsGridForm& g) {
+        for (GroupCheckBox* box : g.groupCheckboxes) {
+            EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
+        }
+        g.groupCheckboxes[3]->click();
+        EXPECT_EQ(g.groupCheckboxes[3]->checkState(), Qt::Checked) << "the first click ticks";
+        g.Updatebutton->click();
+    });
+    contactsCursor check(windows->DataModule2);
+    check.Open();
+    EXPECT_TRUE(check.FieldByName(u"memberGr4"_s).AsBoolean());
+    EXPECT_TRUE(check.FieldByName(u"memberGr3"_s).IsNull());
+    EXPECT_FALSE(check.FieldByName(u"memberGr3"_s).AsBoolean());
+}
+
+TEST_F(ContactsWindow, ServiceNumberTakesDigitsAndSignsOnly) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.ServicenumberEdit->setFocus();
+        g.ServicenumberEdit->clear();
+        QTest::keyClicks(g.ServicenumberEdit, u"x+"_s);
+        EXPECT_EQ(g.ServicenumberEdit->text(), u"+"_s);
+        g.Updatebutton->click();
+        EXPECT_EQ(cursor().State(), dsEdit);
+        type(g.ServicenumberEdit, u"13"_s);
+        g.Updatebutton->click();
+        EXPECT_EQ(cursor().State(), dsBrowse);
+    });
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_EQ(dialogs.messages, QStringList{u"'+' is not a valid integer value for field 'serviceNumber'"_s});
+}
+
+TEST_F(ContactsWindow, EscPutsBackTheEditsValueAndStaysEditing) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        type(g.nameEdit, u"Changed"_s);
+        QTest::keyClick(g.nameEdit, Qt::Key_Escape);
+        EXPECT_EQ(g.nameEdit->text(), u"Ann"_s);
+        EXPECT_EQ(cursor().State(), dsEdit);
+        EXPECT_TRUE(g.isVisible()) << "Esc does not close the window";
+    });
+}
+
+TEST_F(ContactsWindow, TableThatCannotBeOpenedKeepsTheWindowClosed) {
+    QFile::remove(dir.filePath(u"contacts.nx1"_s));
+    start();
+    dialogs.messages.clear();
+    form().toNameLabel->setText(u"kept"_s);
+    form().Data1->trigger();
+    EXPECT_EQ(dialogs.modalShows, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages.first().startsWith(u"Contacts table not found"_s));
+    EXPECT_EQ(form().toNameLabel->text(), u"kept"_s) << "the steps after the failure are skipped";
+}
+
+} // namespace
+} // namespace corvane

@@ -1,0 +1,131 @@
+#include "engine/pagingEngine.h"
+#include "eventLoopWait.h"
+#include "fixedClock.h"
+#include "guiFixture.h"
+#include "printers.h"
+#include "scriptedSnppServer.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace corvane {
+namespace {
+
+class SendLater : public test::GuiFixture {
+protected:
+    SendLater() { clock = std::make_unique<test::FixedClock>(QDateTime(QDate(2013, 1, 30), QTime(9, 0))); }
+    TSendLaterForm& later() { return windows->SendLaterForm; }
+    QString& hold() { return form().engine().job().holdValue; }
+};
+
+TEST_F(SendLater, DateIsPrefilledAndTimeTurnsIntoTheHoldValue) {
+    start();
+    struct Case {
+        QString time;
+        const char* amPm;
+        QString hold; // empty: refused with message
+        QString message;
+    };
+    const Case cases[] = {
+        {u"6:45"_s, "PM", u"130130184500"_s, {}},
+        {u"12:30"_s, "AM", u"130130003000"_s, {}},
+        {u"12:30"_s, "PM", u"130130123000"_s, {}},
+        {u"00:15"_s, "PM", u"130130001500"_s, {}},
+        {u"13:05"_s, "AM", u"130130130500"_s, {}},
+        {u"06:xx"_s, "AM", u"1301300 6xx00"_s.remove(u' '), {}},
+        {u"0645"_s, "AM", {}, u"Error in time field. Use format hh:mm"_s},
+        {u"6:4"_s, "AM", {}, u"Error in time field. Use format hh:mm"_s},
+        {u"645"_s, "AM", {}, u"Error in time field. Use format hh:mm"_s},
+        {u"ab:cd"_s, "AM", {}, u"Error formatting your hour input"_s},
+    };
+    for (const Case& c : cases) {
+        hold() = u"unchanged"_s;
+        dialogs.messages.clear();
+        later().show();
+        EXPECT_EQ(later().monthEdit->text(), u"01"_s);
+        EXPECT_EQ(later().dateEdit->text(), u"30"_s);
+        EXPECT_EQ(later().yearEdit->text(), u"13"_s);
+        later().timeEdit->setText(c.time);
+        later().amPmComboBox->setCurrentText(QString::fromLatin1(c.amPm));
+        later().sendButton->click();
+        if (c.hold.isEmpty()) {
+            EXPECT_EQ(dialogs.messages, QStringList{c.message}) << c.time.toStdString();
+            EXPECT_TRUE(later().isVisible());
+            EXPECT_EQ(hold(), u"unchanged"_s);
+            later().hide();
+        } else {
+            EXPECT_EQ(hold(), c.hold) << c.time.toStdString() << " " << c.amPm;
+            EXPECT_FALSE(later().isVisible());
+        }
+    }
+}
+
+TEST_F(SendLater, TimeFormIsCheckedBeforeTheDateAndTheHourLast) {
+    start();
+    later().show();
+    later().yearEdit->setText(u"3"_s);
+    later().timeEdit->setText(u"ab:cd"_s);
+    later().sendButton->click();
+    EXPECT_EQ(dialogs.messages, QStringList{u"Error formatting your date input"_s});
+    later().timeEdit->setText(u"abcd"_s);
+    later().sendButton->click();
+    EXPECT_EQ(dialogs.messages.last(), u"Error in time field. Use format hh:mm"_s);
+}
+
+TEST_F(SendLater, CancelEmptiesTheHoldAndASecondShowingKeepsTheTime) {
+    start();
+    later().show();
+    later().timeEdit->setText(u"07:15"_s);
+    later().amPmComboBox->setCurrentText(u"PM"_s);
+    later().sendButton->click();
+    later().show();
+    later().yearEdit->setText(u"99"_s);
+    later().cancelButton->click();
+    EXPECT_EQ(hold(), u""_s);
+    later().show();
+    EXPECT_EQ(later().timeEdit->text(), u"07:15"_s);
+    EXPECT_EQ(later().amPmComboBox->currentText(), u"PM"_s);
+    EXPECT_EQ(later().yearEdit->text(), u"13"_s) << "the date is filled again";
+}
+
+TEST_F(SendLater, AcceptedTimeSendsWithHoldAndAHeldValueNeverReachesARunningJob) {
+    test::ScriptedSnppServer server([](const std::string& line, int) {
+        return line.rfind("QUIT", 0) == 0 ? test::ScriptedSnppServer::Reply("221 Bye\r\n", true)
+                                          : test::ScriptedSnppServer::Reply("250 OK\r\n");
+    });
+    TForm1& f = start({{u"Dana"_s, u"5557777"_s, 1}});
+    form().move(100, 100);
+    ServiceTable& services = f.engine().serviceTable();
+    services[1].ip = u"127.0.0.1"_s;
+    services[1].port = server.port();
+    splitIPintoParts(services);
+    f.namesListbox->setItemIndex(0);
+    f.namesListboxClick();
+    f.messageMemo->setPlainText(u"Later"_s);
+    dialogs.whileModal = [&](QWidget& w) {
+        EXPECT_EQ(w.pos(), QPoint(250, 150));
+        later().timeEdit->setText(u"6:45"_s);
+        later().amPmComboBox->setCurrentText(u"PM"_s);
+        later().sendButton->click();
+    };
+    f.SendFutureDelivery1->trigger();
+    ASSERT_TRUE(test::waitUntil([&] { return f.messageStatusLabel->text() == u"SUCCESS"_s; }, 8000));
+    EXPECT_EQ(server.lines().front(), "HOLD 130130184500");
+
+    // While a job runs, an accepted time starts nothing and is not left for that job to pick up.
+    ASSERT_TRUE(test::waitUntil([&] { return f.engine().job().state == EngineState::Idle; }));
+    f.engine().job().state = EngineState::PageSent;
+    f.SendFutureDelivery1->trigger();
+    EXPECT_EQ(hold(), u""_s);
+    EXPECT_TRUE(dialogs.messages.last().startsWith(u"A send is in progress."_s));
+    f.engine().job().state = EngineState::Idle;
+}
+
+} // namespace
+} // namespace corvane
