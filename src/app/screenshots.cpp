@@ -7,16 +7,15 @@
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
 
-#include <QComboBox>
-#include <QTabWidget>
-
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 

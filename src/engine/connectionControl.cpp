@@ -47,14 +47,20 @@ void PagingEngine::clientSocketConnected(TcpClient&, int StatusCode, const QStri
         m_outputs.setPhaseWord(u"CONNECTED..."_s);
         return;
     }
-    const serviceRecordType& service = currentServiceRecord();
-    if (!service.AltRealIP.isEmpty() && !m_job.altTried) {
-        m_deferred.postTryAlt();
+    if (postTryAltIfUntried()) {
         return;
     }
     FailIt();
     m_outputs.setStatusText(u"Error: "_s + Description);
     writelogError(u"ERROR connecting to service."_s, false);
+}
+
+bool PagingEngine::postTryAltIfUntried() {
+    if (currentServiceRecord().AltRealIP.isEmpty() || m_job.altTried) {
+        return false;
+    }
+    m_deferred.postTryAlt();
+    return true;
 }
 
 void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QString& Description) {
@@ -143,9 +149,7 @@ void PagingEngine::Timer1Timer() {
     if (m_job.watchdogSeconds <= 0 || --m_job.watchdogSeconds > 0) {
         return;
     }
-    const serviceRecordType& service = currentServiceRecord();
-    if (!service.AltRealIP.isEmpty() && !m_job.altTried) {
-        m_deferred.postTryAlt();
+    if (postTryAltIfUntried()) {
         return;
     }
     FailIt();

@@ -88,6 +88,8 @@ private:
     void writelogMessageSent();
     void writelogError(const QString& str, bool individual);
 
+    // Asks for the alternate address when the service has one not yet tried this connection.
+    bool postTryAltIfUntried();
     void startSingleRecipient(const RecipientSelection& selection);
     void queueGroup(int group);
     void queueTickedNames(const QStringList& names);

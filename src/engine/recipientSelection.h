@@ -18,4 +18,8 @@ struct RecipientSelection {
 
 inline const QString directIdEntryMarker = QStringLiteral("DIRECT ID ENTRY");
 
+// The group number of a groups-list entry "G" + n + ": " + name: the digit after "G", or 10 when a
+// "0" follows that digit; 0 when the entry has no such digit.
+int groupNumberOfEntry(const QString& entry);
+
 } // namespace corvane

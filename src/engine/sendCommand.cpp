@@ -13,22 +13,21 @@ namespace corvane {
 
 namespace {
 
-// "G" + n + ": " + name: the digit after "G", or 10 when a "0" follows that digit.
-int groupNumberOf(const QString& entry) {
-    if (entry.size() < 2 || entry[0] != u'G' || !entry[1].isDigit()) {
-        return 0;
-    }
-    if (entry.size() > 2 && entry[2] == u'0') {
-        return 10;
-    }
-    return entry[1].digitValue();
-}
-
 QString cutTo(const QString& message, int maxChars) {
     return maxChars <= 0 ? QString() : message.left(maxChars);
 }
 
 } // namespace
+
+int groupNumberOfEntry(const QString& entry) {
+    if (entry.size() < 2 || entry[0] != u'G' || entry[1] < u'0' || entry[1] > u'9') {
+        return 0;
+    }
+    if (entry.size() > 2 && entry[2] == u'0') {
+        return 10;
+    }
+    return entry[1].unicode() - u'0';
+}
 
 void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
     if (m_job.state != EngineState::Idle) {
@@ -62,7 +61,7 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
         m_job.totalRecipients = 0;
         m_job.sentOkCount = 0;
         if (selection.groupMode) {
-            queueGroup(groupNumberOf(selection.highlightedGroup));
+            queueGroup(groupNumberOfEntry(selection.highlightedGroup));
         } else {
             queueTickedNames(selection.tickedNames);
         }

@@ -22,18 +22,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 
-namespace {
-
-// "G" + n + ": " + name: the digit after "G", or 10 when a "0" follows that digit.
-int groupNumberOf(const QString& entry) {
-    if (entry.size() < 2 || entry[0] != u'G' || !entry[1].isDigit()) {
-        return 0;
-    }
-    return entry.size() > 2 && entry[2] == u'0' ? 10 : entry[1].digitValue();
-}
-
-} // namespace
-
 RecipientSelection TForm1::currentSelection(bool fromSendButton) const {
     RecipientSelection s;
     s.groupMode = !groupSelectingLabel->isHidden();
@@ -165,7 +153,7 @@ void TForm1::groupsListBoxClick() {
     if (item == nullptr || !item->isSelected()) {
         return;
     }
-    const int group = groupNumberOf(item->text());
+    const int group = groupNumberOfEntry(item->text());
     if (group < 1 || group > groupCount) {
         return;
     }

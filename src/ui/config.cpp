@@ -165,7 +165,9 @@ void TconfigForm::buildMessagesPage() {
     }
 }
 
-void TconfigForm::hideServicesPage() { PageControl1->setTabVisible(PageControl1->indexOf(servicesTabSheet), false); }
+void TconfigForm::hideServicesPage() {
+    PageControl1->setTabVisible(PageControl1->indexOf(servicesTabSheet), false);
+}
 
 void TconfigForm::showEvent(QShowEvent* event) {
     FormShow();
@@ -228,6 +230,8 @@ void TconfigForm::SaveButtonClick() {
     accept();
 }
 
-void TconfigForm::CancelButtonClick() { reject(); }
+void TconfigForm::CancelButtonClick() {
+    reject();
+}
 
 } // namespace corvane

@@ -175,8 +175,8 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
         QFont small = number->font();
         small.setPointSizeF(small.pointSizeF() * 0.8);
         number->setFont(small);
-        serviceLabels[n - 1] = makeLabel(panel, QString(u"service%1Label"_s.arg(n)).toLatin1().constData(), QString(),
-                                         x + 24, y, 109, 12);
+        serviceLabels[n - 1] =
+            makeLabel(panel, QString(u"service%1Label"_s.arg(n)).toLatin1().constData(), QString(), x + 24, y, 109, 12);
         serviceLabels[n - 1]->setFont(small);
     }
 
@@ -195,7 +195,8 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
     for (QLineEdit* edit : {nameEdit, idEdit, ServicenumberEdit, passwordEdit}) {
         edit->installEventFilter(this);
-        connect(edit, &QLineEdit::textEdited, this, [this, edit] { guarded([&] { onTextEdited(edit, boundField(edit)); }); });
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, edit] { guarded([&] { onTextEdited(edit, boundField(edit)); }); });
     }
 }
 

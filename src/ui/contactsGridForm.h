@@ -95,8 +95,8 @@ private:
     const ServiceTable& m_services;
     OperatorDialogs& m_dialogs;
     std::unique_ptr<contactsCursor> m_cursor;
-    class GridModel* m_grid;            // names and IDs of the cursor's view, in its order
-    QMap<QLineEdit*, QString> m_before; // what each edit showed before the typing, for Esc
+    class GridModel* m_grid;             // names and IDs of the cursor's view, in its order
+    QMap<QLineEdit*, QString> m_before;  // what each edit showed before the typing, for Esc
     bool m_serviceNumberInvalid = false; // the typed service number is no whole number yet
     bool m_filling = false;
 };

@@ -7,9 +7,9 @@
 #include "ui/about.h"
 #include "ui/config.h"
 #include "ui/contactsGridForm.h"
-#include "ui/sendLater.h"
 #include "ui/instructions.h"
 #include "ui/results.h"
+#include "ui/sendLater.h"
 #include "ui/viewContact.h"
 
 #include <memory>

@@ -115,7 +115,9 @@ void TSendLaterForm::sendButtonClick() {
     accept();
 }
 
-void TSendLaterForm::cancelButtonClick() { reject(); }
+void TSendLaterForm::cancelButtonClick() {
+    reject();
+}
 
 void TSendLaterForm::reject() {
     m_holdValue.clear();

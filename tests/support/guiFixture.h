@@ -9,8 +9,8 @@
 #include "ui/toolkit/checkListBox.h"
 
 #include <QStatusBar>
-#include <functional>
 #include <QStringList>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -118,16 +118,33 @@ TEST_F(ConfigWindow, CancelLeavesSettingsAndFileUntouched) {
 
 TEST_F(ConfigWindow, RefusedWriteKeepsTheWindowOpenAndTheValuesInMemory) {
     start();
-    dir.openToEveryone(); // nobody may enter the directory, but not write in it
+    const auto readOnly =
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     configure([&](TconfigForm& c) {
         c.timeoutEdit->setText(u"30"_s);
-        test::ActAsUnprivileged nobody;
-        c.SaveButton->click();
+        QFile::setPermissions(dir.path(), readOnly);
+        {
+            test::ActAsUnprivileged nobody; // as root, permissions would not stop the write
+            c.SaveButton->click();
+        }
+        QFile::setPermissions(dir.path(), readOnly | QFile::WriteOwner);
         EXPECT_TRUE(c.isVisible());
     });
     EXPECT_EQ(dialogs.messages, QStringList{u"Unable to write to ./corvane3.ini"_s});
     EXPECT_EQ(windows->settings.timeout, 30) << "the values copied before the write stay in effect";
     EXPECT_FALSE(QFile::exists(dir.filePath(u"corvane3.ini"_s)));
+}
+
+TEST_F(ConfigWindow, ClosingRefillsTheGroupsListButLeavesTheSelection) {
+    writeSettings("[Groups]\r\ngroup3Name=Nurses\r\n");
+    start();
+    form().groupsListBox->setCurrentRow(0);
+    form().groupsListBoxClick();
+    configure([&](TconfigForm& c) { c.CancelButton->click(); });
+    EXPECT_EQ(form().groupsListBox->count(), 1);
+    EXPECT_TRUE(form().groupsListBox->selectedItems().isEmpty());
+    EXPECT_EQ(form().toNameLabel->text(), u"[Group 3]"_s);
+    EXPECT_FALSE(form().groupSelectingLabel->isHidden());
 }
 
 } // namespace
