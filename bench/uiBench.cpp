@@ -4,7 +4,9 @@
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
 #include "contacts/contactsStore.h"
+#include "engine/pagingEngine.h"
 #include "platform/operatorDialogs.h"
+#include "scriptedSnppServer.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
 
@@ -12,8 +14,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <cstdio>
 
 using namespace corvane;
@@ -98,6 +104,46 @@ int main(int argc, char** argv) {
             (i < block ? firstBlock : lastBlock) = ms(timer);
         }
     }
+    // A real group send of 10,000 recipients to a scripted SNPP server on 127.0.0.1; the time
+    // between results lines at the end of the job against the start shows whether appending grows.
+    constexpr int groupSize = 10000;
+    {
+        contactsCursor members(windows.DataModule2);
+        members.Open();
+        members.setIndexName(QStringLiteral("nameindex"));
+        int marked = 0;
+        for (members.First(); !members.Eof() && marked < groupSize; members.Next(), ++marked) {
+            members.Edit();
+            members.FieldByName(QStringLiteral("memberGr1")).setAsBoolean(true);
+            members.Post();
+        }
+    }
+    test::ScriptedSnppServer server;
+    ServiceTable& services = form.engine().serviceTable();
+    services[1].ip = QStringLiteral("127.0.0.1");
+    services[1].port = server.port();
+    splitIPintoParts(services);
+    windows.settings.timeout = 0;
+    windows.settings.groupNames[1] = QStringLiteral("Everyone");
+    form.fillGroupslistbox();
+    form.groupsListBox->setCurrentRow(0);
+    form.groupsListBoxClick();
+    form.messageMemo->setPlainText(QStringLiteral("Fire drill at 10:00"));
+    std::vector<qint64> lineTimes;
+    QElapsedTimer sendTimer;
+    QObject::connect(results.sendingMemo->document(), &QTextDocument::blockCountChanged, &form,
+                     [&] { lineTimes.push_back(sendTimer.nsecsElapsed()); });
+    sendTimer.start();
+    form.sendButtonClick(true);
+    while (form.messageStatusLabel->text() != QStringLiteral("DONE") && sendTimer.elapsed() < 600000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    const double sendSeconds = static_cast<double>(sendTimer.nsecsElapsed()) / 1e9;
+    const auto span = [&](std::size_t from, std::size_t to) {
+        return static_cast<double>(lineTimes[to] - lineTimes[from]) / 1e3 / static_cast<double>(to - from);
+    };
+    const std::size_t n = lineTimes.size();
+
     std::printf("%d contacts in the names list\n", form.namesListbox->count());
     std::printf("start to shown main window      %9.1f ms\n", startUp);
     std::printf("fill the names list             %9.1f ms\n", fill);
@@ -106,5 +152,11 @@ int main(int argc, char** argv) {
     std::printf("results lines 1-2000            %9.3f us/line\n", firstBlock * 1000 / block);
     std::printf("results lines 18001-20000       %9.3f us/line   (end/start ratio %.2f)\n", lastBlock * 1000 / block,
                 lastBlock / firstBlock);
+    std::printf("group send of %d: %s in %.1f s, %zu results lines\n", groupSize,
+                qPrintable(results.lines().constLast()), sendSeconds, n);
+    if (n > 4000) {
+        std::printf("results lines during the send: first 2000 %.1f us/line, last 2000 %.1f us/line (ratio %.2f)\n",
+                    span(1, 2001), span(n - 2001, n - 1), span(n - 2001, n - 1) / span(1, 2001));
+    }
     return 0;
 }

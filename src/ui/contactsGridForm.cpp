@@ -140,7 +140,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
         button->setAutoDefault(false);
     }
 
-    makeLabel(this, "Label4", u"Show only..."_s, 280, 332, 66, 18);
+    shrinkToFit(*makeLabel(this, "Label4", u"Show only..."_s, 280, 332, 66, 18));
     GroupSelectComboBox = new QComboBox(this);
     GroupSelectComboBox->setObjectName(u"GroupSelectComboBox"_s);
     GroupSelectComboBox->setGeometry(346, 330, 146, 22);

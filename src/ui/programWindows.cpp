@@ -16,6 +16,12 @@ ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, const QString& programD
     , AboutForm(&Form1)
     , SendLaterForm(Form1.engine().job().holdValue, this->clock, dialogs)
     , DataModule2(programDirectory) {
+    // The program ends when the main window closes, even with the instructions or results beside it.
+    for (QWidget* secondary :
+         std::initializer_list<QWidget*>{&contactsGridForm, &viewContactForm, &InstructionsForm, &sendingMemoForm,
+                                         &configForm, &AboutForm, &SendLaterForm}) {
+        secondary->setAttribute(Qt::WA_QuitOnClose, false);
+    }
     configForm.setCheckAllButton(Form1.checkAllButton);
     contactsGridForm.setDataModule(DataModule2);
     SecondaryWindows windows;
