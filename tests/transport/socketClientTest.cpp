@@ -5,6 +5,7 @@
 #include "platform/systemError.h"
 #include "printers.h"
 #include "scriptedSnppServer.h"
+#include "transport/guardedTcpEvents.h"
 
 #include <QStringList>
 #include <cerrno>
@@ -229,6 +230,29 @@ TEST_F(SocketClientTest, SendingToAClosedPeerThrowsInsteadOfKillingTheProcess) {
     }
     EXPECT_TRUE(threw);
     EXPECT_TRUE(waitUntil([&] { return !client.Connected(); }));
+}
+
+// An error raised while a notification is handled (a send that failed) goes to the error report and
+// never through the event loop; the silent cancellation is not reported at all.
+TEST(GuardedTcpEvents, ErrorsInsideANotificationGoToTheReport) {
+    RecordingEvents target;
+    int thrown = 0;
+    target.onDataIn = [&](TcpClient&, const QString& text) {
+        ++thrown;
+        if (text == u"abort"_s) {
+            throw AbortError();
+        }
+        throw Error(u"Error sending data: Broken pipe"_s);
+    };
+    QStringList reported;
+    GuardedTcpEvents guarded(target, [&](const Error& e) { reported.append(e.text()); });
+    SocketClient client;
+    EXPECT_NO_THROW(guarded.clientSocketDataIn(client, u"250 OK\r\n"_s, false));
+    EXPECT_NO_THROW(guarded.clientSocketDataIn(client, u"abort"_s, false));
+    guarded.clientSocketDisconnected(client, 0, QString());
+    EXPECT_EQ(thrown, 2);
+    EXPECT_EQ(reported, QStringList{u"Error sending data: Broken pipe"_s});
+    EXPECT_EQ(target.log.last(), u"Disconnected 0 "_s);
 }
 
 } // namespace
