@@ -162,9 +162,7 @@ void TForm1::buildElements() {
     QPalette idPalette = toIdedit->palette();
     idPalette.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
     toIdedit->setPalette(idPalette);
-    editIdButton = new QPushButton(u"<-- Direct Entry"_s, central);
-    editIdButton->setObjectName(u"editIdButton"_s);
-    editIdButton->setGeometry(192, 117, 100, 24);
+    editIdButton = makeButton(central, "editIdButton", u"<-- Direct Entry"_s, 192, 117, 100, 24);
 
     Label1 = makeLabel(central, "Label1", u" Message: "_s, 8, 150, 70, 18);
     setBackground(*Label1, Qt::white);
@@ -175,9 +173,8 @@ void TForm1::buildElements() {
     messageMemo->setGeometry(8, 170, 284, 106);
     messageMemo->setPlainText(u"messageMemo"_s);
 
-    clearButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogResetButton), u"Clear"_s, central);
-    clearButton->setObjectName(u"clearButton"_s);
-    clearButton->setGeometry(8, 282, 58, 24);
+    clearButton = makeButton(central, "clearButton", u"Clear"_s, 8, 282, 58, 24);
+    clearButton->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     standardMessagesLabel = makeLabel(central, "standardMessagesLabel", u"Quick-Messages:"_s, 70, 285, 100, 18);
     for (int n = 1; n <= quickMessageCount; ++n) {
         auto* button = new QPushButton(QString::number(n), central);
@@ -189,14 +186,12 @@ void TForm1::buildElements() {
 
     QFont bold = font();
     bold.setBold(true);
-    sendButton = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), u"&Send"_s, central);
-    sendButton->setObjectName(u"sendButton"_s);
+    sendButton = makeButton(central, "sendButton", u"&Send"_s, 8, 316, 138, 40);
+    sendButton->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     sendButton->setFont(bold);
-    sendButton->setGeometry(8, 316, 138, 40);
-    cancelSendButton = new QPushButton(style()->standardIcon(QStyle::SP_BrowserStop), u"&Cancel"_s, central);
-    cancelSendButton->setObjectName(u"cancelSendButton"_s);
+    cancelSendButton = makeButton(central, "cancelSendButton", u"&Cancel"_s, 154, 316, 138, 40);
+    cancelSendButton->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
     cancelSendButton->setFont(bold);
-    cancelSendButton->setGeometry(154, 316, 138, 40);
 
     Label3 = makeLabel(central, "Label3", u"Message Status:"_s, 8, 368, 108, 18);
     messageStatusLabel = makeLabel(central, "messageStatusLabel", u"NONE"_s, 118, 368, 170, 18);
@@ -224,15 +219,9 @@ void TForm1::buildElements() {
     byChecking->setAlignment(Qt::AlignCenter);
     NamesSelectingPanel->hide();
 
-    checkAllButton = new QPushButton(u"Select All"_s, central);
-    checkAllButton->setObjectName(u"checkAllButton"_s);
-    checkAllButton->setGeometry(518, 130, 96, 24);
-    uncheckAllButton = new QPushButton(u"De-select All"_s, central);
-    uncheckAllButton->setObjectName(u"uncheckAllButton"_s);
-    uncheckAllButton->setGeometry(518, 158, 96, 24);
-    instructionsButton = new QPushButton(u"Instructions"_s, central);
-    instructionsButton->setObjectName(u"instructionsButton"_s);
-    instructionsButton->setGeometry(518, 186, 96, 24);
+    checkAllButton = makeButton(central, "checkAllButton", u"Select All"_s, 518, 130, 96, 24);
+    uncheckAllButton = makeButton(central, "uncheckAllButton", u"De-select All"_s, 518, 158, 96, 24);
+    instructionsButton = makeButton(central, "instructionsButton", u"Instructions"_s, 518, 186, 96, 24);
 
     Label8 = makeLabel(central, "Label8", u"name search:"_s, 308, 282, 80, 18);
     typeNameedit = new QLineEdit(central);

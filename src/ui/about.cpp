@@ -52,9 +52,7 @@ TAboutForm::TAboutForm(QWidget* mainWindow)
     setTextColour(*webTag, Qt::blue);
     makeLabel(this, "aboutWebLabel", QString::fromLatin1(supportWeb), 52, 216, 185, 18);
 
-    auto* ok = new QPushButton(u"OK"_s, this);
-    ok->setObjectName(u"okButton"_s);
-    ok->setGeometry(85, 240, 75, 25);
+    auto* ok = makeButton(this, "okButton", u"OK"_s, 85, 240, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

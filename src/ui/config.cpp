@@ -20,16 +20,6 @@ namespace corvane {
 
 namespace {
 
-QLineEdit* makeEdit(QWidget* parent, const QString& name, int x, int y, int width, int maxLength) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(x, y, width, 21);
-    if (maxLength > 0) {
-        edit->setMaxLength(maxLength);
-    }
-    return edit;
-}
-
 void digitsOnly(QLineEdit* edit) {
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]*"_s), edit));
 }
@@ -55,13 +45,9 @@ TconfigForm::TconfigForm(Settings& settings, ServiceTable& services, OperatorDia
     setWindowTitle(u"Configuration  -  Corvane"_s);
     makeFixedDialogWindow(*this, 458, 346);
 
-    SaveButton = new QPushButton(u"Save"_s, this);
-    SaveButton->setObjectName(u"SaveButton"_s);
-    SaveButton->setGeometry(296, 318, 75, 25);
+    SaveButton = makeButton(this, "SaveButton", u"Save"_s, 296, 318, 75, 25);
     SaveButton->setAutoDefault(false);
-    CancelButton = new QPushButton(u"Cancel"_s, this);
-    CancelButton->setObjectName(u"CancelButton"_s);
-    CancelButton->setGeometry(378, 318, 75, 25);
+    CancelButton = makeButton(this, "CancelButton", u"Cancel"_s, 378, 318, 75, 25);
     CancelButton->setAutoDefault(false);
 
     PageControl1 = new QTabWidget(this);

@@ -124,18 +124,12 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(DBGrid1, &QTableView::clicked, this, [this](const QModelIndex& index) { selectRow(index.row()); });
 
-    Insertbutton = new QPushButton(u"New Contact"_s, this);
-    Insertbutton->setObjectName(u"Insertbutton"_s);
-    Insertbutton->setGeometry(280, 268, 134, 26);
-    deleteButton = new QPushButton(u"Delete Contact"_s, this);
-    deleteButton->setObjectName(u"deleteButton"_s);
-    deleteButton->setGeometry(420, 268, 134, 26);
-    Updatebutton = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), u"Update"_s, this);
-    Updatebutton->setObjectName(u"Updatebutton"_s);
-    Updatebutton->setGeometry(280, 298, 134, 26);
-    cancelButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), u"Cancel"_s, this);
-    cancelButton->setObjectName(u"cancelButton"_s);
-    cancelButton->setGeometry(420, 298, 134, 26);
+    Insertbutton = makeButton(this, "Insertbutton", u"New Contact"_s, 280, 268, 134, 26);
+    deleteButton = makeButton(this, "deleteButton", u"Delete Contact"_s, 420, 268, 134, 26);
+    Updatebutton = makeButton(this, "Updatebutton", u"Update"_s, 280, 298, 134, 26);
+    Updatebutton->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    cancelButton = makeButton(this, "cancelButton", u"Cancel"_s, 420, 298, 134, 26);
+    cancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     for (QPushButton* button : {Insertbutton, deleteButton, Updatebutton, cancelButton}) {
         button->setAutoDefault(false);
     }
@@ -144,9 +138,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     GroupSelectComboBox = new QComboBox(this);
     GroupSelectComboBox->setObjectName(u"GroupSelectComboBox"_s);
     GroupSelectComboBox->setGeometry(346, 330, 146, 22);
-    showAllContactsButton = new QPushButton(u"Show ALL"_s, this);
-    showAllContactsButton->setObjectName(u"showAllContactsButton"_s);
-    showAllContactsButton->setGeometry(494, 329, 60, 24);
+    showAllContactsButton = makeButton(this, "showAllContactsButton", u"Show ALL"_s, 494, 329, 60, 24);
     showAllContactsButton->setAutoDefault(false);
     showingGroupsLabel = makeLabel(this, "showingGroupsLabel", QString(), 0, 358, 562, 18);
     showingGroupsLabel->setAlignment(Qt::AlignCenter);
@@ -180,9 +172,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
         serviceLabels[n - 1]->setFont(small);
     }
 
-    exitButton = new QPushButton(u"Exit"_s, this);
-    exitButton->setObjectName(u"exitButton"_s);
-    exitButton->setGeometry(474, 452, 80, 28);
+    exitButton = makeButton(this, "exitButton", u"Exit"_s, 474, 452, 80, 28);
     exitButton->setAutoDefault(false);
 
     connect(Insertbutton, &QPushButton::clicked, this, [this] { guarded([&] { InsertbuttonClick(); }); });

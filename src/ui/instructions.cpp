@@ -46,9 +46,7 @@ TInstructionsForm::TInstructionsForm(QWidget* parent)
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setPlainText(instructionLines().join(u'\n'));
     Memo1->setGeometry(0, 0, 404, 270);
-    auto* ok = new QPushButton(u"OK"_s, this);
-    ok->setObjectName(u"okButton"_s);
-    ok->setGeometry(164, 278, 75, 25);
+    auto* ok = makeButton(this, "okButton", u"OK"_s, 164, 278, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
 }

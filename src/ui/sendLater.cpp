@@ -14,18 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 
-namespace {
-
-QLineEdit* makeEdit(QWidget* parent, const char* name, int x, int y, int width, int maxLength) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(x, y, width, 22);
-    edit->setMaxLength(maxLength);
-    return edit;
-}
-
-} // namespace
-
 TSendLaterForm::TSendLaterForm(QString& holdValue, const Clock& clock, OperatorDialogs& dialogs)
     : QDialog(nullptr)
     , m_holdValue(holdValue)
@@ -39,13 +27,13 @@ TSendLaterForm::TSendLaterForm(QString& holdValue, const Clock& clock, OperatorD
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     frame->setGeometry(8, 8, 286, 104);
     makeLabel(frame, "Label1", u"Month:"_s, 8, 10, 44, 18);
-    monthEdit = makeEdit(frame, "monthEdit", 52, 8, 28, 2);
+    monthEdit = makeEdit(frame, u"monthEdit"_s, 52, 8, 28, 2);
     makeLabel(frame, "Label2", u"Date:"_s, 96, 10, 36, 18);
-    dateEdit = makeEdit(frame, "dateEdit", 132, 8, 28, 2);
+    dateEdit = makeEdit(frame, u"dateEdit"_s, 132, 8, 28, 2);
     makeLabel(frame, "Label3", u"Year:"_s, 176, 10, 36, 18);
-    yearEdit = makeEdit(frame, "yearEdit", 212, 8, 28, 2);
+    yearEdit = makeEdit(frame, u"yearEdit"_s, 212, 8, 28, 2);
     makeLabel(frame, "Label4", u"Time:"_s, 8, 44, 44, 18);
-    timeEdit = makeEdit(frame, "timeEdit", 52, 42, 52, 5);
+    timeEdit = makeEdit(frame, u"timeEdit"_s, 52, 42, 52, 5);
     timeEdit->setText(u"00:00"_s);
     amPmComboBox = new QComboBox(frame);
     amPmComboBox->setObjectName(u"amPmComboBox"_s);
@@ -61,12 +49,8 @@ TSendLaterForm::TSendLaterForm(QString& holdValue, const Clock& clock, OperatorD
         shrinkToFit(*line);
     }
 
-    sendButton = new QPushButton(u"Send"_s, this);
-    sendButton->setObjectName(u"sendButton"_s);
-    sendButton->setGeometry(64, 190, 80, 28);
-    cancelButton = new QPushButton(u"Cancel"_s, this);
-    cancelButton->setObjectName(u"cancelButton"_s);
-    cancelButton->setGeometry(158, 190, 80, 28);
+    sendButton = makeButton(this, "sendButton", u"Send"_s, 64, 190, 80, 28);
+    cancelButton = makeButton(this, "cancelButton", u"Cancel"_s, 158, 190, 80, 28);
     connect(sendButton, &QPushButton::clicked, this, [this] { sendButtonClick(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { cancelButtonClick(); });
     amPmComboBox->setCurrentIndex(0); // FormCreate: "AM"; afterwards the operator's choice stays

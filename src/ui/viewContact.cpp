@@ -30,9 +30,7 @@ TviewContactForm::TviewContactForm(QWidget* parent)
     idLabel = makeLabel(this, "idLabel", u"[ ]"_s, 66, 30, 197, 18);
     serviceLabel = makeLabel(this, "serviceLabel", u"[ ]"_s, 66, 52, 197, 18);
 
-    auto* ok = new QPushButton(u"OK"_s, this);
-    ok->setObjectName(u"okbutton"_s);
-    ok->setGeometry(97, 84, 75, 25);
+    auto* ok = makeButton(this, "okbutton", u"OK"_s, 97, 84, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 namespace corvane {
@@ -40,6 +42,24 @@ QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, 
     label->setObjectName(QString::fromLatin1(objectName));
     label->setGeometry(x, y, width, height);
     return label;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const QString& objectName, int x, int y, int width, int maxLength) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(objectName);
+    edit->setGeometry(x, y, width, 22);
+    if (maxLength > 0) {
+        edit->setMaxLength(maxLength);
+    }
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& caption, int x, int y, int width,
+                        int height) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setGeometry(x, y, width, height);
+    return button;
 }
 
 } // namespace corvane

@@ -2,8 +2,10 @@
 
 #include <QColor>
 
-class QWidget;
 class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
 
 namespace corvane {
 
@@ -20,5 +22,9 @@ void setTextColour(QWidget& widget, const QColor& colour);
 // Makes the label's font smaller, as far as needed, so that its text fits its width unclipped.
 void shrinkToFit(QLabel& label);
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height);
+// A one-line edit at a fixed place; maxLength 0 leaves its length open.
+QLineEdit* makeEdit(QWidget* parent, const QString& objectName, int x, int y, int width, int maxLength);
+QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& caption, int x, int y, int width,
+                        int height);
 
 } // namespace corvane
