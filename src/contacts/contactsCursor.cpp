@@ -395,14 +395,7 @@ void contactsCursor::setFilter(const QString& filter) {
     if (m_filtered) {
         parseGroupFilter(filter); // refuse a filter it cannot apply before changing anything
     }
-    if (m_state != dsInactive) {
-        CheckBrowseMode();
-    }
-    m_filter = filter;
-    if (m_state != dsInactive) {
-        m_current = fetchFirst();
-        m_eof = !m_current;
-    }
+    changeView([&] { m_filter = filter; });
 }
 
 void contactsCursor::setFiltered(bool filtered) {
@@ -412,10 +405,16 @@ void contactsCursor::setFiltered(bool filtered) {
     if (filtered) {
         parseGroupFilter(m_filter);
     }
+    changeView([&] { m_filtered = filtered; });
+}
+
+// A pending edit is completed first (when that fails, nothing changes); then the cursor goes to
+// the first contact of the new view.
+void contactsCursor::changeView(const std::function<void()>& change) {
     if (m_state != dsInactive) {
         CheckBrowseMode();
     }
-    m_filtered = filtered;
+    change();
     if (m_state != dsInactive) {
         m_current = fetchFirst();
         m_eof = !m_current;

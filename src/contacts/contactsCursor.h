@@ -62,6 +62,8 @@ public:
     void First();
     void Next();
     bool Eof() const { return m_eof; }
+    // True when the view holds no contact; unlike RecordCount it asks the table nothing.
+    bool IsEmpty() const { return !m_current; }
     int RecordCount();
 
     ContactField FieldByName(const QString& fieldName);
@@ -103,6 +105,7 @@ private:
     };
 
     void setState(DataSetState state);
+    void changeView(const std::function<void()>& change);
     void requireActive() const;
     std::optional<int> groupFilter() const;
     QString viewCondition() const;

@@ -454,7 +454,7 @@ void TcontactsGridForm::reloadGrid() {
     if (!m_cursor || !m_cursor->Active() || m_cursor->State() != dsBrowse) {
         return;
     }
-    const bool hasCurrent = !m_cursor->Eof() || m_cursor->RecordCount() > 0;
+    const bool hasCurrent = !m_cursor->IsEmpty();
     const QString current = hasCurrent ? m_cursor->FieldByName(u"name"_s).AsString() : QString();
     QStringList names;
     QStringList ids;
@@ -485,7 +485,7 @@ void TcontactsGridForm::showControls() {
         return;
     }
     m_filling = true;
-    const bool any = m_cursor->State() != dsBrowse || m_cursor->RecordCount() > 0;
+    const bool any = m_cursor->State() != dsBrowse || !m_cursor->IsEmpty();
     auto text = [&](const QString& field) { return any ? m_cursor->FieldByName(field).AsString() : QString(); };
     nameEdit->setText(text(u"name"_s));
     idEdit->setText(text(u"id"_s));
