@@ -45,9 +45,14 @@ void TForm1::setIdFieldForDisplay(const QString& text) {
 }
 
 void TForm1::fillNamesListBox() {
+    // Only the names are needed here: reading whole records would convert thirteen more fields per
+    // contact at every start.
     QStringList names;
     if (m_contactsTable && m_contactsTable->Active()) {
-        readAllContacts([&](const contactRecordType& contact) { names.append(contact.name); });
+        ContactField name = m_contactsTable->FieldByName(u"name"_s);
+        for (m_contactsTable->First(); !m_contactsTable->Eof(); m_contactsTable->Next()) {
+            names.append(name.AsString());
+        }
     }
     namesListbox->Items().setItems(std::move(names));
     namesListbox->setItemIndex(-1);
