@@ -1,10 +1,10 @@
 // Times the contacts store on 100,000 contacts against a plain std::map doing the same work, which
 // is the floor no table on disk can beat. Run: build/bin/contactsBench [count]
+#include "benchSupport.h"
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
 #include "contacts/contactsStore.h"
 #include "contacts/datamod.h"
-#include "platform/operatorDialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,19 +20,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct QuietDialogs final : OperatorDialogs {
-    void showMessage(const QString&) override {}
-    bool confirm(const QString&, const QString&) override { return true; }
-    void beep() override {}
-    int showModal(QWidget&) override { return 0; }
-};
-
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-QString nameOf(int i) {
-    return QStringLiteral("Contact %1 %2").arg(i * 7919 % 100003).arg(i);
 }
 
 void report(const char* what, double store, double floor) {
@@ -49,19 +38,12 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir.path());
     createEmptyContactsTable(dir.filePath(QStringLiteral("contacts.nx1")));
 
-    QByteArray names;
-    for (int i = 0; i < count; ++i) {
-        names += nameOf(i).toLatin1() + "," + QByteArray::number(5550000 + i) + "\r\n";
-    }
-    QFile file(QStringLiteral("names.txt"));
-    file.open(QIODevice::WriteOnly);
-    file.write(names);
-    file.close();
+    const QByteArray names = bench::writeNamesFile(count);
 
     TDataModule2 dataModule(dir.path());
     contactsCursor reader(dataModule);
     ContactsStore store(reader);
-    QuietDialogs dialogs;
+    bench::QuietDialogs dialogs;
 
     // Opening the table.
     auto start = Clock::now();
@@ -84,7 +66,7 @@ int main(int argc, char** argv) {
     std::mt19937 random(42);
     std::vector<QString> probes;
     for (int i = 0; i < count; ++i) {
-        probes.push_back(nameOf(static_cast<int>(random() % count)));
+        probes.push_back(bench::contactName(static_cast<int>(random() % count)));
     }
     start = Clock::now();
     int found = 0;

@@ -1,11 +1,11 @@
 // The desktop program with 100,000 contacts: start to a shown main window, filling the names list,
 // one name-search keystroke; and the results window's cost per appended line, at the start and at
 // the end of 20,000 lines. Run: QT_QPA_PLATFORM=offscreen build/bin/uiBench [contacts]
+#include "benchSupport.h"
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
 #include "contacts/contactsStore.h"
 #include "engine/pagingEngine.h"
-#include "platform/operatorDialogs.h"
 #include "scriptedSnppServer.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
@@ -26,13 +26,6 @@ using namespace corvane;
 
 namespace {
 
-struct QuietDialogs final : OperatorDialogs {
-    void showMessage(const QString&) override {}
-    bool confirm(const QString&, const QString&) override { return true; }
-    void beep() override {}
-    int showModal(QWidget&) override { return 0; }
-};
-
 double ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
@@ -48,16 +41,8 @@ int main(int argc, char** argv) {
     QTemporaryDir work;
     QDir::setCurrent(work.path());
     createEmptyContactsTable(work.filePath(QStringLiteral("contacts.nx1")));
-    QByteArray names;
-    for (int i = 0; i < count; ++i) {
-        names += "Contact " + QByteArray::number(i * 7919 % 100003) + " " + QByteArray::number(i) + "," +
-                 QByteArray::number(5550000 + i) + "\r\n";
-    }
-    QFile file(QStringLiteral("names.txt"));
-    file.open(QIODevice::WriteOnly);
-    file.write(names);
-    file.close();
-    QuietDialogs dialogs;
+    bench::writeNamesFile(count);
+    bench::QuietDialogs dialogs;
     {
         // Import once, so the measured start finds a full table.
         TDataModule2 seed(work.path());
