@@ -121,34 +121,33 @@ void TconfigForm::buildServicesPage() {
     }
 }
 
-void TconfigForm::buildGroupsPage() {
-    TabSheet4 = new QWidget;
-    TabSheet4->setObjectName(u"TabSheet4"_s);
-    PageControl1->addTab(TabSheet4, u"Groups"_s);
-    heading(TabSheet4, u"GROUP NAMES"_s, 4);
-    makeLabel(TabSheet4, "Label8", u"(32 chars max)"_s, 300, 22, 120, 16);
-    for (int n = 1; n <= groupCount; ++n) {
-        const int y = 40 + (n - 1) * 23;
-        auto* caption = new QLabel(QString::number(n), TabSheet4);
-        caption->setGeometry(80, y + 2, 20, 18);
+// A page of numbered one-line edits under a heading: the group names and the quick messages.
+QWidget* TconfigForm::buildNumberedPage(const NumberedPage& page, QLineEdit** edits) {
+    auto* sheet = new QWidget;
+    sheet->setObjectName(QString::fromLatin1(page.objectName));
+    PageControl1->addTab(sheet, page.tabCaption);
+    heading(sheet, page.heading, 4);
+    makeLabel(sheet, page.noteName, page.note, 300, 22, 120, 16);
+    for (int n = 1; n <= page.rows; ++n) {
+        const int y = page.top + (n - 1) * page.spacing;
+        auto* caption = new QLabel(QString::number(n), sheet);
+        caption->setGeometry(page.editLeft - 28, y + 2, 20, 18);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        groupNameEdits[n - 1] = makeEdit(TabSheet4, u"group%1NameEdit"_s.arg(n), 108, y, 225, groupNameMaxLength);
+        edits[n - 1] = makeEdit(sheet, page.editName.arg(n), page.editLeft, y, page.editWidth, page.maxLength);
     }
+    return sheet;
+}
+
+void TconfigForm::buildGroupsPage() {
+    TabSheet4 = buildNumberedPage({"TabSheet4", u"Groups"_s, u"GROUP NAMES"_s, "Label8", u"(32 chars max)"_s,
+                                   u"group%1NameEdit"_s, groupCount, 40, 23, 108, 225, groupNameMaxLength},
+                                  groupNameEdits);
 }
 
 void TconfigForm::buildMessagesPage() {
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName(u"TabSheet3"_s);
-    PageControl1->addTab(TabSheet3, u"Quick-messages"_s);
-    heading(TabSheet3, u"QUICK-MESSAGES"_s, 4);
-    makeLabel(TabSheet3, "Label9", u"(100 chars max)"_s, 300, 22, 120, 16);
-    for (int n = 1; n <= quickMessageCount; ++n) {
-        const int y = 44 + (n - 1) * 27;
-        auto* caption = new QLabel(QString::number(n), TabSheet3);
-        caption->setGeometry(90, y + 2, 20, 18);
-        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        messageEdits[n - 1] = makeEdit(TabSheet3, u"message%1Edit"_s.arg(n), 118, y, 213, 100);
-    }
+    TabSheet3 = buildNumberedPage({"TabSheet3", u"Quick-messages"_s, u"QUICK-MESSAGES"_s, "Label9",
+                                   u"(100 chars max)"_s, u"message%1Edit"_s, quickMessageCount, 44, 27, 118, 213, 100},
+                                  messageEdits);
 }
 
 void TconfigForm::hideServicesPage() {

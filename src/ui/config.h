@@ -50,6 +50,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    struct NumberedPage {
+        const char* objectName;
+        QString tabCaption;
+        QString heading;
+        const char* noteName;
+        QString note;
+        QString editName; // with %1 for the row number
+        int rows;
+        int top;
+        int spacing;
+        int editLeft;
+        int editWidth;
+        int maxLength;
+    };
+
+    QWidget* buildNumberedPage(const NumberedPage& page, QLineEdit** edits);
     void buildGeneralPage();
     void buildServicesPage();
     void buildGroupsPage();
