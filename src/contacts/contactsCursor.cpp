@@ -503,15 +503,14 @@ contactsCursor::Row contactsCursor::loadByRowid(qint64 rowid) {
     return readRow(load);
 }
 
-contactRecordType contactsCursor::currentRecord() const {
+contactRecordType contactsCursor::currentRecord() {
     contactRecordType record;
-    auto& self = const_cast<contactsCursor&>(*this);
-    record.name = ContactField(self, fName).AsString();
-    record.id = ContactField(self, fId).AsString();
-    record.serviceNumber = ContactField(self, fServiceNumber).AsInteger();
-    record.password = ContactField(self, fPassword).AsString();
+    record.name = ContactField(*this, fName).AsString();
+    record.id = ContactField(*this, fId).AsString();
+    record.serviceNumber = ContactField(*this, fServiceNumber).AsInteger();
+    record.password = ContactField(*this, fPassword).AsString();
     for (int g = 0; g < contactGroupCount; ++g) {
-        record.memberGr[g] = ContactField(self, fFirstGroup + g).AsBoolean();
+        record.memberGr[g] = ContactField(*this, fFirstGroup + g).AsBoolean();
     }
     return record;
 }

@@ -91,7 +91,7 @@ public:
     std::function<void(contactsCursor&)> OnStateChange;
 
     // The current contact (the working copy in dsEdit and dsInsert) as a plain record.
-    contactRecordType currentRecord() const;
+    contactRecordType currentRecord();
 
     // SQLite's plan for the search by name in the cursor's current view; lets a test see the index used.
     QString findNameQueryPlan() const;
