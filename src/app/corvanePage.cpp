@@ -17,11 +17,12 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTextStream>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -36,29 +37,66 @@ constexpr int exitUsage = 2;
 constexpr int maxMessageLength = 999;
 constexpr int maxIdLength = 20;
 
+// Text from a server or the contacts table may hold control characters; on a terminal they would
+// move the cursor or change its colours. They are shown as escapes, and the line end is ours.
+QString printable(const QString& text) {
+    QString shown = text;
+    while (shown.endsWith(u'\n') || shown.endsWith(u'\r')) {
+        shown.chop(1);
+    }
+    QString out;
+    out.reserve(shown.size());
+    for (const QChar c : shown) {
+        const char16_t u = c.unicode();
+        if (u == u'\t') {
+            out += u"\\t"_s;
+        } else if (u == u'\r') {
+            out += u"\\r"_s;
+        } else if (u == u'\n') {
+            out += u"\\n"_s;
+        } else if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0)) {
+            out += u"\\x"_s + QString::number(u, 16).rightJustified(2, u'0');
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A reader that has gone away (a closed pipe) must not stop the paging: what cannot be written is
+// dropped, and the results still reach the log and the exit status.
 void printLine(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit() + '\n';
+    const QByteArray bytes = printable(text).toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
 
-// Results lines go to standard output as they come; status texts to standard error.
+// Results lines go to standard output as they come; status texts and left-out recipients to
+// standard error. The end of the job ends the event loop.
 class ConsoleOutputs final : public EngineOutputs {
 public:
-    QString phase;
-    QString status;
+    std::optional<JobReport> report;
+    bool explained = false; // a reason for not paging someone is out already
 
     void setStatusText(const QString& text) override {
-        status = text;
         if (!text.isEmpty()) {
+            explained = true;
             printLine(stderr, u"status: "_s + text);
         }
     }
-    void setPhaseWord(const QString& word) override { phase = word; }
+    void setPhaseWord(const QString&) override {}
     void clearResults() override {}
     void appendResult(const QString& line) override { printLine(stdout, line); }
     void showResults() override {}
     void setBanner(const QString&) override {}
+    void recipientSkipped(const QString& name, const QString& reason) override {
+        explained = true;
+        printLine(stderr, u"corvane-page: not paged: "_s + name + u" ("_s + reason + u')');
+    }
+    void jobEnded(const JobReport& ended) override {
+        report = ended;
+        QCoreApplication::exit(0);
+    }
 };
 
 // Nobody is there to click OK: messages go to standard error.
@@ -69,6 +107,38 @@ public:
     void beep() override {}
     int showModal(QWidget&) override { return 0; }
 };
+
+// Reads the message from standard input, giving up as soon as it is longer than can be paged (an
+// endless stream must not be read for ever). One trailing line end, as echo and editors add, is
+// not part of the message.
+std::optional<QString> readMessage(QString& error) {
+    QStringDecoder decoder(QStringDecoder::System);
+    QString text;
+    char buffer[4096];
+    for (;;) {
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
+        if (n > 0) {
+            text += decoder.decode(QByteArrayView(buffer, static_cast<qsizetype>(n)));
+        }
+        if (text.size() > maxMessageLength + 2) {
+            error = u"the message on standard input is longer than 999 characters; at most 999 can be paged"_s;
+            return std::nullopt;
+        }
+        if (n < sizeof buffer) {
+            if (std::ferror(stdin)) {
+                error = u"cannot read the message from standard input"_s;
+                return std::nullopt;
+            }
+            if (std::feof(stdin)) {
+                break;
+            }
+        }
+    }
+    if (text.endsWith(u'\n')) {
+        text.chop(text.endsWith(u"\r\n"_s) ? 2 : 1);
+    }
+    return text;
+}
 
 struct Request {
     RecipientSelection selection;
@@ -123,16 +193,11 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
         return std::nullopt;
     }
     if (positional.isEmpty() || positional.first() == u"-"_s) {
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            error = u"cannot read the message from standard input"_s;
+        const std::optional<QString> text = readMessage(error);
+        if (!text) {
             return std::nullopt;
         }
-        QString text = QString::fromLocal8Bit(in.readAll());
-        if (text.endsWith(u'\n')) {
-            text.chop(text.endsWith(u"\r\n"_s) ? 2 : 1); // the line end that echo and editors add
-        }
-        s.message = text;
+        s.message = *text;
     } else {
         s.message = positional.first();
     }
@@ -143,9 +208,81 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
     return request;
 }
 
+// The exit status of a job that ran: 0 only when every chosen recipient was paged.
+int exitStatusOf(const JobReport& report) {
+    return report.allPaged() ? exitPaged : exitNotPaged;
+}
+
+QString finalWord(const JobReport& report) {
+    switch (report.outcome) {
+    case JobReport::Outcome::Success:
+        return u"SUCCESS"_s;
+    case JobReport::Outcome::Cancel:
+        return u"CANCEL"_s;
+    case JobReport::Outcome::Tally:
+        return u"DONE"_s;
+    case JobReport::Outcome::Fail:
+        break;
+    }
+    return u"FAIL"_s;
+}
+
+int pageFromCommandLine(const Request& request, const Settings& settings) {
+    TDataModule2 dataModule(QCoreApplication::applicationDirPath());
+    contactsCursor reader(dataModule);
+    reader.Open();
+    ContactsStore store(reader);
+    SocketClient client;
+    ConsoleOutputs outputs;
+    EventLoopDeferredRequests deferred;
+    SystemClock clock;
+    PagingEngine engine(EngineWiring{client, outputs, store, deferred, settings, clock,
+                                     LongTimeFormat::fromLocale(QLocale::system()), nullptr});
+    deferred.setEngine(&engine);
+    std::optional<Error> failure;
+    GuardedTcpEvents guarded(engine, [&](const Error& e) {
+        failure = e;
+        QCoreApplication::exit(0);
+    });
+    client.setEvents(&guarded);
+    fillBuiltinServiceTable(engine.serviceTable());
+    engine.prepareSendJob();
+    engine.setHoldValue(request.hold);
+
+    RecipientSelection selection = request.selection;
+    selection.fromSendButton = false; // keeps the hold value
+    engine.sendButtonClick(selection);
+    if (engine.isIdle() && !outputs.report) {
+        // Nothing was started: the Send command refused the selection (its text is out already),
+        // or nobody in it could be paged.
+        if (!outputs.explained) {
+            printLine(stderr, u"corvane-page: nobody in the selection can be paged"_s);
+        }
+        return exitUsage;
+    }
+
+    QTimer timer;
+    timer.callOnTimeout(&timer, [&] { engine.Timer1Timer(); });
+    timer.start(333);
+    if (!outputs.report) {
+        QCoreApplication::exec();
+    }
+    if (failure) {
+        throw *failure;
+    }
+    if (!outputs.report) {
+        printLine(stderr, u"corvane-page: the job ended without an outcome"_s);
+        return exitNotPaged;
+    }
+    printLine(stdout, finalWord(*outputs.report));
+    return exitStatusOf(*outputs.report);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Writing to a closed pipe must fail as a write, not end the program in the middle of a job.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"corvane-page"_s);
     QCoreApplication::setApplicationVersion(u"3.53"_s);
@@ -176,77 +313,25 @@ int main(int argc, char** argv) {
 
     ConsoleDialogs dialogs;
     Settings settings;
-    readSettings(settings, dialogs);
-
     QString usageError;
-    const std::optional<Request> request = parseRequest(parser, settings, usageError);
-    if (!request) {
-        printLine(stderr, u"corvane-page: "_s + usageError);
-        return exitUsage;
-    }
-
-    TDataModule2 dataModule(QCoreApplication::applicationDirPath());
-    contactsCursor reader(dataModule);
+    std::optional<Request> request;
     try {
-        reader.Open();
+        readSettings(settings, dialogs);
+        request = parseRequest(parser, settings, usageError);
     } catch (const Error& e) {
         printLine(stderr, u"corvane-page: "_s + e.text());
         return exitNotPaged;
     }
-    ContactsStore store(reader);
-    SocketClient client;
-    ConsoleOutputs outputs;
-    EventLoopDeferredRequests deferred;
-    SystemClock clock;
-    PagingEngine engine(EngineWiring{client, outputs, store, deferred, settings, clock,
-                                     LongTimeFormat::fromLocale(QLocale::system()), nullptr});
-    deferred.setEngine(&engine);
-    int exitCode = exitNotPaged;
-    GuardedTcpEvents guarded(engine, [&](const Error& e) {
+    if (!request) {
+        printLine(stderr, u"corvane-page: "_s + usageError);
+        return exitUsage;
+    }
+    // A table that cannot be read (a stored value of the wrong kind, a missing file) is reported
+    // with what the table engine says about it, never by ending the program abruptly.
+    try {
+        return pageFromCommandLine(*request, settings);
+    } catch (const Error& e) {
         printLine(stderr, u"corvane-page: "_s + e.text());
-        QCoreApplication::exit(exitNotPaged);
-    });
-    client.setEvents(&guarded);
-    fillBuiltinServiceTable(engine.serviceTable());
-    engine.prepareSendJob();
-    engine.job().holdValue = request->hold;
-
-    RecipientSelection selection = request->selection;
-    selection.fromSendButton = false; // keeps the hold value
-    engine.sendButtonClick(selection);
-    if (engine.job().state == EngineState::Idle) {
-        // Nothing was started: the Send command refused the selection (its text is out already),
-        // or nobody in it could be paged.
-        static const QStringList refusals = {u"Error: No recipient selected"_s, u"Error: No message entered"_s,
-                                             u"Error: Problem with contact and/or service"_s};
-        if (refusals.contains(outputs.status)) {
-            return exitUsage;
-        }
-        if (outputs.status.isEmpty()) {
-            printLine(stderr, u"corvane-page: nobody in the selection can be paged"_s);
-        }
         return exitNotPaged;
     }
-
-    QTimer timer;
-    timer.callOnTimeout(&timer, [&] { engine.Timer1Timer(); });
-    timer.start(333);
-    QTimer watch;
-    watch.callOnTimeout(&watch, [&] {
-        const SendJob& job = engine.job();
-        if (job.multiRecipient && outputs.phase == u"DONE"_s) {
-            exitCode = job.totalRecipients > 0 && job.sentOkCount == job.totalRecipients ? exitPaged : exitNotPaged;
-        } else if (!job.multiRecipient && job.state == EngineState::Idle) {
-            exitCode = outputs.phase == u"SUCCESS"_s ? exitPaged : exitNotPaged;
-        } else {
-            return;
-        }
-        QCoreApplication::exit(exitCode);
-    });
-    watch.start(20);
-    const int loopResult = QCoreApplication::exec();
-    if (!outputs.phase.isEmpty()) {
-        printLine(stdout, outputs.phase);
-    }
-    return loopResult;
 }

@@ -68,7 +68,7 @@ int ContactField::AsInteger() const {
     bool ok = false;
     const int n = v.toString().toInt(&ok);
     if (!ok) {
-        throw Error(u"'%1' is not a valid integer value"_s.arg(v.toString()));
+        throw Error(u"'%1' is not a valid integer value for field '%2'"_s.arg(v.toString(), FieldName()));
     }
     return n;
 }
@@ -88,7 +88,7 @@ bool ContactField::AsBoolean() const {
     if (text.compare(u"False"_s, Qt::CaseInsensitive) == 0) {
         return false;
     }
-    throw Error(u"'%1' is not a valid boolean value"_s.arg(text));
+    throw Error(u"'%1' is not a valid boolean value for field '%2'"_s.arg(text, FieldName()));
 }
 
 void ContactField::setAsString(const QString& value) {

@@ -18,16 +18,27 @@ bool ContactsStore::lookupContact(const QString& name, LookedUpContact& found) {
     if (!m_reader.findName(name)) {
         return false;
     }
-    found.id = m_reader.FieldByName(u"id"_s).AsString();
-    found.serviceNumber = m_reader.FieldByName(u"serviceNumber"_s).AsInteger();
-    found.password = m_reader.FieldByName(u"password"_s).AsString();
+    try {
+        found.id = m_reader.FieldByName(u"id"_s).AsString();
+        found.serviceNumber = m_reader.FieldByName(u"serviceNumber"_s).AsInteger();
+        found.password = m_reader.FieldByName(u"password"_s).AsString();
+    } catch (const Error& e) {
+        throw Error(u"Contact '%1': %2"_s.arg(name, e.text()));
+    }
     return true;
 }
 
 void ContactsStore::readAllContacts(const std::function<void(const contactRecordType&)>& visit) {
     m_reader.First();
     while (!m_reader.Eof()) {
-        visit(m_reader.currentRecord());
+        contactRecordType record;
+        try {
+            record = m_reader.currentRecord();
+        } catch (const Error& e) {
+            // Name the row, so that whoever fixes the table knows where to look.
+            throw Error(u"Contact '%1': %2"_s.arg(m_reader.FieldByName(u"name"_s).AsString(), e.text()));
+        }
+        visit(record);
         m_reader.Next();
     }
 }

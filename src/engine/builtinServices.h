@@ -9,6 +9,10 @@ struct BuiltinService {
     const char16_t* ip;
     const char16_t* altIp;
     int port;
+    int maxChars;
+    int splitChars;
+    bool reverseOrder;
+    const char16_t* beforePage; // a command line sent before every PAGE; empty: none
 };
 
 struct BuiltinServices {

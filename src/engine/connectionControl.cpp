@@ -7,13 +7,23 @@
 #include "platform/error.h"
 #include "settings/settings.h"
 
+#include <QScopedValueRollback>
+#include <utility>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 
 bool PagingEngine::ConnectToNextService(int start) {
     for (int n = start; n <= ServiceTable::last; ++n) {
-        if (m_job.recipientLists[n].isEmpty() || !m_services.isUsable(n)) {
+        if (m_job.recipientLists[n].isEmpty()) {
+            continue;
+        }
+        if (!m_services.isUsable(n)) {
+            // Counted in the total and never paged; a program that waits on the job hears of each.
+            for (const QString& name : m_job.recipientLists[n]) {
+                skipRecipient(name, u"service %1 cannot be paged"_s.arg(n));
+            }
             continue;
         }
         const serviceRecordType& service = m_services[n];
@@ -30,7 +40,7 @@ bool PagingEngine::ConnectToNextService(int start) {
             continue;
         }
         m_job.state = EngineState::Connecting;
-        m_outputs.setPhaseWord(u"CONNECTING..."_s);
+        setPhase(u"CONNECTING..."_s);
         m_outputs.appendResult(u"CONNECTING TO SERVICE: "_s + service.name + u" ..."_s);
         m_job.watchdogSeconds = m_settings.timeout;
         m_client.setConnected(true);
@@ -43,8 +53,9 @@ void PagingEngine::clientSocketConnected(TcpClient&, int StatusCode, const QStri
     if (StatusCode == 0) {
         m_replyBuffer.clear();
         m_closeRequested = false;
+        m_holdWarned = false;
         m_job.state = EngineState::AwaitingGreeting;
-        m_outputs.setPhaseWord(u"CONNECTED..."_s);
+        setPhase(u"CONNECTED..."_s);
         return;
     }
     if (postTryAltIfUntried()) {
@@ -75,6 +86,14 @@ void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QS
     if (StatusCode != 0) {
         m_outputs.setStatusText(u"Error: "_s + Description);
     }
+    if (!m_job.multiRecipient && !m_abandoning) {
+        // A server that hangs up before the page was taken has not paged anyone: the message
+        // status must not go on saying the job is under way.
+        if (!m_delivered && (m_phase == u"CONNECTING..."_s || m_phase == u"CONNECTED..."_s)) {
+            setPhase(u"FAIL"_s);
+        }
+        endSingleJob();
+    }
 }
 
 void PagingEngine::clientSocketError(TcpClient&, int, const QString&) {}
@@ -92,7 +111,16 @@ void PagingEngine::gotDisconnect() {
     m_outputs.appendResult(QString());
     m_outputs.appendResult(QString::number(m_job.sentOkCount) + u" of "_s + QString::number(m_job.totalRecipients) +
                            u" MESSAGES SENT OK"_s);
-    m_outputs.setPhaseWord(u"DONE"_s);
+    setPhase(u"DONE"_s);
+    if (std::exchange(m_jobRunning, false)) {
+        JobReport report;
+        report.outcome = JobReport::Outcome::Tally;
+        report.multiRecipient = true;
+        report.sentOk = m_job.sentOkCount;
+        report.total = m_job.totalRecipients;
+        report.skipped = m_skipped;
+        m_outputs.jobEnded(report);
+    }
 }
 
 void PagingEngine::tryAlt() {
@@ -117,28 +145,68 @@ void PagingEngine::tryAlt() {
         return;
     }
     m_job.state = EngineState::Connecting;
-    m_outputs.setPhaseWord(u"CONNECTING..."_s);
+    setPhase(u"CONNECTING..."_s);
     m_job.watchdogSeconds = alternateWatchdog;
     m_client.setConnected(true);
 }
 
-// A multi-recipient job whose connection ends without a Disconnected (it was never established)
-// still goes on with the next service, exactly as after a close.
 void PagingEngine::FailIt() {
+    abandon(false);
+}
+
+// A multi-recipient job whose connection ends without a Disconnected (it was never established)
+// still goes on with the next service, exactly as after a close. A single page the service had
+// already taken (only its QUIT went unanswered) stays a success.
+void PagingEngine::abandon(bool cancelled) {
     const bool wasActive = m_job.state != EngineState::Idle;
+    m_cancelling = cancelled;
     m_disconnectSeen = false;
-    m_client.setConnected(false);
+    {
+        const QScopedValueRollback abandoning(m_abandoning, true);
+        m_client.setConnected(false);
+    }
     m_job.watchdogSeconds = 0;
     m_job.state = EngineState::Idle;
-    m_outputs.setPhaseWord(u"FAIL"_s);
+    const bool keptSuccess = !m_job.multiRecipient && m_delivered;
+    if (!keptSuccess) {
+        setPhase(u"FAIL"_s);
+    }
     if (m_job.multiRecipient && wasActive && !m_disconnectSeen) {
         m_deferred.postGotDisconnect();
     }
+    if (cancelled) {
+        setPhase(u"CANCEL"_s);
+    }
+    if (!m_job.multiRecipient) {
+        endSingleJob();
+    }
+    m_cancelling = false;
+}
+
+void PagingEngine::endSingleJob() {
+    if (!std::exchange(m_jobRunning, false)) {
+        return;
+    }
+    JobReport report;
+    report.outcome = m_delivered    ? JobReport::Outcome::Success
+                     : m_cancelling ? JobReport::Outcome::Cancel
+                                    : JobReport::Outcome::Fail;
+    report.sentOk = m_delivered ? 1 : 0;
+    report.total = 1;
+    m_outputs.jobEnded(report);
+}
+
+void PagingEngine::setPhase(const QString& word) {
+    m_phase = word;
+    m_outputs.setPhaseWord(word);
+}
+
+void PagingEngine::skipRecipient(const QString& name, const QString& reason) {
+    m_outputs.recipientSkipped(name, reason);
 }
 
 void PagingEngine::cancelSendButtonClick() {
-    FailIt();
-    m_outputs.setPhaseWord(u"CANCEL"_s);
+    abandon(true);
 }
 
 void PagingEngine::Timer1Timer() {

@@ -16,13 +16,9 @@ PagingEngine::PagingEngine(EngineWiring wiring)
     , m_clock(wiring.clock)
     , m_timeFormat(wiring.timeFormat)
     , m_pause(wiring.pause ? std::move(wiring.pause) : [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
-    , m_log(wiring.settings, m_services, wiring.clock, wiring.timeFormat) {
-    m_client.setEvents(this);
-}
+    , m_log(wiring.settings, m_services, wiring.clock, wiring.timeFormat) {}
 
-PagingEngine::~PagingEngine() {
-    m_client.setEvents(nullptr);
-}
+PagingEngine::~PagingEngine() = default;
 
 void PagingEngine::prepareSendJob() {
     m_job.state = EngineState::Idle;

@@ -30,8 +30,9 @@ struct EngineWiring {
 };
 
 // The paging engine: the service table, the one send job, the SNPP conversation, connection
-// control and the Send command. It reports only through EngineOutputs and never throws to its
-// caller, apart from an error the TCP client raises while sending.
+// control and the Send command. It reports only through EngineOutputs. Its owner connects the TCP
+// client's notifications to it (directly, or through a guard that reports errors of the contacts
+// table raised inside a notification).
 class PagingEngine final : public TcpClientEvents {
 public:
     static constexpr int singleRecipientWatchdog = 10;
@@ -48,6 +49,13 @@ public:
     const ServiceTable& serviceTable() const { return m_services; }
     SendJob& job() { return m_job; }
     const SendJob& job() const { return m_job; }
+
+    // No job is under way: a Send would be taken.
+    bool isIdle() const { return m_job.state == EngineState::Idle; }
+    // The delivery time of the next Send that does not come from the Send button: empty for at
+    // once, or YYMMDDHHMMSS.
+    const QString& holdValue() const { return m_job.holdValue; }
+    void setHoldValue(const QString& value) { m_job.holdValue = value; }
 
     // Puts the job into Idle with twelve empty recipient lists; no send can start before that.
     void prepareSendJob();
@@ -79,10 +87,16 @@ private:
     void LookForNextIDinList();
     bool startNextQueuedRecipient(bool showResults);
     void sendPageString();
+    void beginPageTransaction();
+    void holdOrPage();
     void chunkStep();
     void refusalStep(const QString& reply);
     void send(const QString& line);
     void closeConnection();
+    void setPhase(const QString& word);
+    void abandon(bool cancelled);
+    void endSingleJob();
+    void skipRecipient(const QString& name, const QString& reason);
 
     // Logging, only with logging on; a failed write is reported and never stops the step.
     void writelogMessageSent();
@@ -112,6 +126,13 @@ private:
     bool m_disconnectSeen = false; // a Disconnected came while FailIt or tryAlt closed the client
     QString m_replyBuffer;         // received text not yet ending in a line break
     bool m_closeRequested = false; // this connection is being closed: read no further replies
+    bool m_holdWarned = false;     // the refused HOLD of this connection is logged already
+    bool m_jobRunning = false;     // a started job has not been reported ended yet
+    bool m_delivered = false;      // single recipient: the last chunk was accepted
+    bool m_cancelling = false;     // single recipient: the operator's Cancel is ending it
+    bool m_abandoning = false;     // FailIt or Cancel is closing the client: it sets the phase itself
+    int m_skipped = 0;             // chosen recipients of this job that were never queued
+    QString m_phase;               // the phase word last shown
 };
 
 } // namespace corvane

@@ -43,17 +43,19 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
         m_job.multiRecipient = true;
     } else if (selection.toMarker.isEmpty()) {
         m_outputs.setStatusText(u"Error: No recipient selected"_s);
-        m_outputs.setPhaseWord(QString());
+        setPhase(QString());
         return;
     } else {
         m_job.multiRecipient = false;
     }
     if (selection.message.isEmpty()) {
         m_outputs.setStatusText(u"Error: No message entered"_s);
-        m_outputs.setPhaseWord(QString());
+        setPhase(QString());
         return;
     }
 
+    m_delivered = false;
+    m_skipped = 0;
     if (m_job.multiRecipient) {
         for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
             m_job.recipientLists[n].clear();
@@ -74,7 +76,7 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
         for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
             m_job.serviceMessages[n] = cutTo(selection.message, m_services[n].maxChars);
         }
-        ConnectToNextService(1);
+        m_jobRunning = ConnectToNextService(1);
         return;
     }
     startSingleRecipient(selection);
@@ -85,16 +87,28 @@ void PagingEngine::queueGroup(int group) {
         return;
     }
     m_contacts.readAllContacts([&](const contactRecordType& contact) {
-        if (contact.isMemberOf(group) && ServiceTable::contains(contact.serviceNumber)) {
+        if (!contact.isMemberOf(group)) {
+            return;
+        }
+        if (ServiceTable::contains(contact.serviceNumber)) {
             m_job.recipientLists[contact.serviceNumber].append(contact.name);
             ++m_job.totalRecipients;
+        } else {
+            ++m_skipped;
+            skipRecipient(contact.name, u"service number %1 names no paging service"_s.arg(contact.serviceNumber));
         }
     });
 }
 
 void PagingEngine::queueTickedNames(const QStringList& names) {
     for (const QString& name : names) {
-        if (m_contacts.lookupContact(name, m_lookedUp) && ServiceTable::contains(m_lookedUp.serviceNumber)) {
+        if (!m_contacts.lookupContact(name, m_lookedUp)) {
+            ++m_skipped;
+            skipRecipient(name, u"no contact of that name"_s);
+        } else if (!ServiceTable::contains(m_lookedUp.serviceNumber)) {
+            ++m_skipped;
+            skipRecipient(name, u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber));
+        } else {
             m_job.recipientLists[m_lookedUp.serviceNumber].append(name);
             ++m_job.totalRecipients;
         }
@@ -139,8 +153,9 @@ void PagingEngine::startSingleRecipient(const RecipientSelection& selection) {
         return;
     }
     m_job.state = EngineState::Connecting;
-    m_outputs.setPhaseWord(u"CONNECTING..."_s);
+    setPhase(u"CONNECTING..."_s);
     m_job.watchdogSeconds = singleRecipientWatchdog;
+    m_jobRunning = true;
     m_client.setConnected(true);
 }
 

@@ -19,6 +19,8 @@ enum class EngineState {
     MessageSent = 7,
     SendSent = 8,
     QuitSent = 9,
+    // The service's own command before a PAGE was sent (only for services built with one).
+    BeforePageSent = 10,
 };
 
 // The single in-flight job: one recipient, or a queue of recipients per service.

@@ -51,8 +51,10 @@ void fillBuiltinServiceTable(ServiceTable& table) {
         service.ip = QString::fromUtf16(values.ip);
         service.AltIp = QString::fromUtf16(values.altIp);
         service.port = values.port;
-        service.maxChars = 999;
-        service.splitChars = 999;
+        service.maxChars = values.maxChars;
+        service.splitChars = values.splitChars;
+        service.reverseOrder = values.reverseOrder;
+        service.beforePage = QString::fromUtf16(values.beforePage);
     }
 
     splitIPintoParts(table);

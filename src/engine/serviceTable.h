@@ -25,6 +25,9 @@ struct serviceRecordType {
     QString AltUserID;
     QString AltPassword;
     bool reverseOrder = false;
+    // A command line some gateways need before every PAGE (for example to queue the page rather
+    // than hold SEND until it has gone out); empty for none. Set only by the build.
+    QString beforePage;
 };
 
 constexpr int serviceCount = 12;

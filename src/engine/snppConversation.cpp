@@ -4,6 +4,7 @@
 #include "engine/messageChunks.h"
 #include "engine/pagingEngine.h"
 #include "engine/snppCommands.h"
+#include "platform/error.h"
 
 #include <utility>
 
@@ -36,28 +37,44 @@ constexpr QChar stx = QChar(0x02);
 
 } // namespace
 
-// Replies are taken a line at a time: a reply split over two deliveries is put together again, and
-// several replies in one delivery are answered in turn. A reply that arrives whole is classified
-// exactly as it would be on its own. Once the engine has asked to close, the rest is not read.
+// Each delivery is one reply, classified by its first line: a server that adds a second line to a
+// reply (a notice after the greeting, a stray line) must not put the dialogue out of step, so the
+// rest of that delivery is dropped. A delivery without a line end is the start of a reply still on
+// its way and is joined with the next one. Once the engine has asked to close, nothing more is read.
 void PagingEngine::clientSocketDataIn(TcpClient&, const QString& Text, bool) {
+    if (m_closeRequested) {
+        return;
+    }
     m_replyBuffer += Text;
-    qsizetype end;
-    while (!m_closeRequested && (end = m_replyBuffer.indexOf(u'\n')) >= 0) {
+    const qsizetype end = m_replyBuffer.indexOf(u'\n');
+    if (end >= 0) {
         const QString reply = m_replyBuffer.left(end + 1);
-        m_replyBuffer.remove(0, end + 1);
+        m_replyBuffer.clear();
         handleReply(reply);
+        return;
     }
     // A server that never ends its line still gets an answer once the line can no longer be a reply
     // still on its way.
-    if (!m_closeRequested && m_replyBuffer.size() > maxReplyLength) {
+    if (m_replyBuffer.size() > maxReplyLength) {
         handleReply(std::exchange(m_replyBuffer, QString()));
     }
 }
 
 void PagingEngine::handleReply(const QString& Text) {
     const QString code = Text.left(3);
-    const bool holdWanted = m_job.holdValue.size() == 12;
-    switch (classify(code)) {
+    const ReplyClass replyClass = classify(code);
+    if (m_job.state == EngineState::BeforePageSent) {
+        // The service's own command is not part of the dialogue: whatever it answers, the page goes
+        // on, unless the service is closing.
+        if (code == u"421"_s) {
+            writelogError(u"ERROR code:"_s + code, true);
+            refusalStep(Text);
+        } else {
+            holdOrPage();
+        }
+        return;
+    }
+    switch (replyClass) {
     case ReplyClass::Greeting:
         if (m_job.state == EngineState::AwaitingGreeting) {
             greetingStep(Text);
@@ -66,18 +83,15 @@ void PagingEngine::handleReply(const QString& Text) {
     case ReplyClass::Accepted:
         switch (m_job.state) {
         case EngineState::LoginSent:
-            if (holdWanted) {
-                send(holdLine(m_job.holdValue));
-                m_job.state = EngineState::HoldSent;
-            } else {
-                sendFirstPage();
-            }
-            return;
-        case EngineState::HoldSent:
             sendFirstPage();
             return;
+        case EngineState::HoldSent:
+            sendPageString();
+            m_job.state = EngineState::PageSent;
+            return;
         case EngineState::PageSent:
-            sendMessageChunk(m_job, currentServiceRecord(), m_client);
+            send(takeNextMessLine(m_job, currentServiceRecord()));
+            m_job.state = EngineState::MessageSent;
             return;
         case EngineState::MessageSent:
             send(sendLine());
@@ -90,9 +104,18 @@ void PagingEngine::handleReply(const QString& Text) {
             return;
         }
     case ReplyClass::Refused:
-        if (m_job.state == EngineState::HoldSent) {
-            writelogError(u"WARNING: Server did not accept HOLD command (future delivery)."_s, false);
-            sendFirstPage();
+        if (m_job.state == EngineState::LoginSent) {
+            // Without a login the service takes no page: end the attempt now rather than wait for
+            // the watchdog. A job with queued recipients goes on with the next service.
+            m_outputs.setStatusText(Text);
+            writelogError(u"ERROR: Login refused, code:"_s + code, false);
+            closeConnection();
+        } else if (m_job.state == EngineState::HoldSent) {
+            if (!std::exchange(m_holdWarned, true)) {
+                writelogError(u"WARNING: Server did not accept HOLD command (future delivery)."_s, false);
+            }
+            sendPageString();
+            m_job.state = EngineState::PageSent;
         } else if (m_job.state == EngineState::PageSent || m_job.state == EngineState::MessageSent ||
                    m_job.state == EngineState::SendSent) {
             writelogError(u"ERROR code:"_s + code, true);
@@ -128,9 +151,6 @@ void PagingEngine::greetingStep(const QString& reply) {
     if (!service.userID.isEmpty() && !service.password.isEmpty()) {
         send(logiLine(service.userID, service.password));
         m_job.state = EngineState::LoginSent;
-    } else if (m_job.holdValue.size() == 12) {
-        send(holdLine(m_job.holdValue));
-        m_job.state = EngineState::HoldSent;
     } else {
         sendFirstPage();
     }
@@ -138,8 +158,7 @@ void PagingEngine::greetingStep(const QString& reply) {
 
 void PagingEngine::sendFirstPage() {
     if (!m_job.multiRecipient) {
-        sendPageString();
-        m_job.state = EngineState::PageSent;
+        beginPageTransaction();
         return;
     }
     if (!startNextQueuedRecipient(true)) {
@@ -163,7 +182,7 @@ bool PagingEngine::startNextQueuedRecipient(bool showResults) {
     while (!queue.isEmpty()) {
         LookedUpContact contact;
         if (!m_contacts.lookupContact(queue.first(), contact)) {
-            queue.removeFirst();
+            skipRecipient(queue.takeFirst(), u"no longer in the contacts table"_s);
             continue;
         }
         m_job.contactName = queue.first();
@@ -174,9 +193,8 @@ bool PagingEngine::startNextQueuedRecipient(bool showResults) {
             m_outputs.showResults();
         }
         m_outputs.appendResult(u"Sending to: "_s + m_job.contactName + u" ..."_s);
-        sendPageString();
         queue.removeFirst();
-        m_job.state = EngineState::PageSent;
+        beginPageTransaction();
         return true;
     }
     return false;
@@ -186,10 +204,31 @@ void PagingEngine::sendPageString() {
     send(pageLine(m_job.pagerId, m_job.pagerPassword));
 }
 
+// Every chunk is a transaction of its own: the service's own command, then HOLD (gateways apply a
+// HOLD to the next transaction only), then PAGE.
+void PagingEngine::beginPageTransaction() {
+    const QString& command = currentServiceRecord().beforePage;
+    if (!command.isEmpty()) {
+        send(commandArgument(command) + u"\r\n"_s);
+        m_job.state = EngineState::BeforePageSent;
+        return;
+    }
+    holdOrPage();
+}
+
+void PagingEngine::holdOrPage() {
+    if (m_job.holdValue.size() == 12) {
+        send(holdLine(m_job.holdValue));
+        m_job.state = EngineState::HoldSent;
+        return;
+    }
+    sendPageString();
+    m_job.state = EngineState::PageSent;
+}
+
 void PagingEngine::chunkStep() {
     if (chunkRemains(m_job)) {
-        sendPageString();
-        m_job.state = EngineState::PageSent;
+        beginPageTransaction();
         return;
     }
     if (m_job.multiRecipient) {
@@ -200,7 +239,8 @@ void PagingEngine::chunkStep() {
         return;
     }
     writelogMessageSent();
-    m_outputs.setPhaseWord(u"SUCCESS"_s);
+    m_delivered = true;
+    setPhase(u"SUCCESS"_s);
     send(quitLine());
     m_job.state = EngineState::QuitSent;
 }
@@ -211,13 +251,24 @@ void PagingEngine::refusalStep(const QString& reply) {
         return;
     }
     m_outputs.appendResult(u"FAIL, Send process terminated"_s);
-    m_outputs.setPhaseWord(u"FAIL"_s);
+    setPhase(u"FAIL"_s);
     closeConnection();
     m_outputs.setStatusText(reply);
 }
 
+// A peer that resets the connection as we write ends that connection, not the job: the close that
+// follows moves a job with queued recipients on to the next service, as after any lost connection.
 void PagingEngine::send(const QString& line) {
-    m_client.setDataToSend(line);
+    if (m_closeRequested) {
+        return;
+    }
+    try {
+        m_client.setDataToSend(line);
+    } catch (const Error& e) {
+        m_outputs.setStatusText(u"Error: "_s + e.text());
+        writelogError(u"ERROR: Connection lost while sending to service."_s, false);
+        closeConnection();
+    }
 }
 
 void PagingEngine::closeConnection() {

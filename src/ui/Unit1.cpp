@@ -426,13 +426,12 @@ void TForm1::sendLaterButtonClick() {
     }
     m_windows.SendLaterForm->move(pos() + QPoint(150, 50));
     m_dialogs.showModal(*m_windows.SendLaterForm);
-    SendJob& job = m_engine->job();
-    if (job.holdValue.size() != 12) {
+    if (m_engine->holdValue().size() != 12) {
         return;
     }
-    if (job.state != EngineState::Idle) {
-        // The running job reads the hold value at its next connection; it must not pick this one up.
-        job.holdValue.clear();
+    if (!m_engine->isIdle()) {
+        // The running job reads the hold value at its next transaction; it must not pick this one up.
+        m_engine->setHoldValue(QString());
         m_dialogs.showMessage(u"A send is in progress. The message was not sent; send it again when the "
                               u"current send has finished."_s);
         return;
@@ -464,6 +463,14 @@ void TForm1::showResults() {
     if (m_windows.sendingMemoForm != nullptr) {
         m_windows.sendingMemoForm->show();
     }
+}
+
+// The desktop leaves chosen recipients that cannot be paged out without a message; the results
+// window's tally counts those that were queued.
+void TForm1::recipientSkipped(const QString&, const QString&) {}
+
+void TForm1::jobEnded(const JobReport& report) {
+    emit sendFinished(report);
 }
 
 void TForm1::setBanner(const QString& text) {

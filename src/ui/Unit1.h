@@ -122,6 +122,8 @@ public:
     void appendResult(const QString& line) override;
     void showResults() override;
     void setBanner(const QString& text) override;
+    void recipientSkipped(const QString& name, const QString& reason) override;
+    void jobEnded(const JobReport& report) override;
     // DeferredRequests
     void postGotDisconnect() override;
     void postTryAlt() override;
@@ -169,6 +171,10 @@ public:
     QTimer* Timer1;
 
     int arrowCountdown() const { return m_arrowCountdown; }
+
+signals:
+    // A started send has ended; for programs and benchmarks that wait on it.
+    void sendFinished(const corvane::JobReport& report);
 
 protected:
     void customEvent(QEvent* event) override;

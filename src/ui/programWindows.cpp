@@ -14,7 +14,7 @@ ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, const QString& programD
     , contactsGridForm(settings, Form1.engine().serviceTable(), dialogs)
     , configForm(settings, Form1.engine().serviceTable(), dialogs)
     , AboutForm(&Form1)
-    , SendLaterForm(Form1.engine().job().holdValue, this->clock, dialogs)
+    , SendLaterForm(Form1.engine(), this->clock, dialogs)
     , DataModule2(programDirectory) {
     // The program ends when the main window closes, even with the instructions or results beside it.
     for (QWidget* secondary :

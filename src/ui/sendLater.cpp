@@ -1,5 +1,6 @@
 #include "ui/sendLater.h"
 
+#include "engine/pagingEngine.h"
 #include "platform/clock.h"
 #include "platform/operatorDialogs.h"
 #include "ui/windowStyle.h"
@@ -14,9 +15,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 
-TSendLaterForm::TSendLaterForm(QString& holdValue, const Clock& clock, OperatorDialogs& dialogs)
+TSendLaterForm::TSendLaterForm(PagingEngine& engine, const Clock& clock, OperatorDialogs& dialogs)
     : QDialog(nullptr)
-    , m_holdValue(holdValue)
+    , m_engine(engine)
     , m_clock(clock)
     , m_dialogs(dialogs) {
     setObjectName(u"SendLaterForm"_s);
@@ -95,7 +96,8 @@ void TSendLaterForm::sendButtonClick() {
         hour = 0;
     }
     const QString hourText = hour >= 0 && hour <= 9 ? u"0"_s + QString::number(hour) : QString::number(hour);
-    m_holdValue = yearEdit->text() + monthEdit->text() + dateEdit->text() + hourText + time.mid(3, 2) + u"00"_s;
+    m_engine.setHoldValue(yearEdit->text() + monthEdit->text() + dateEdit->text() + hourText + time.mid(3, 2) +
+                          u"00"_s);
     accept();
 }
 
@@ -104,7 +106,7 @@ void TSendLaterForm::cancelButtonClick() {
 }
 
 void TSendLaterForm::reject() {
-    m_holdValue.clear();
+    m_engine.setHoldValue(QString());
     QDialog::reject();
 }
 

@@ -10,14 +10,15 @@ namespace corvane {
 
 class Clock;
 class OperatorDialogs;
+class PagingEngine;
 
 // The future delivery window: a date and a 12-hour time become the hold value YYMMDDHHMMSS.
 class TSendLaterForm final : public QDialog {
     Q_OBJECT
 
 public:
-    // holdValue: the send job's hold value, which Send sets and Cancel empties.
-    TSendLaterForm(QString& holdValue, const Clock& clock, OperatorDialogs& dialogs);
+    // Send sets the engine's hold value, Cancel empties it.
+    TSendLaterForm(PagingEngine& engine, const Clock& clock, OperatorDialogs& dialogs);
 
     void FormShow();
     void sendButtonClick();
@@ -38,7 +39,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QString& m_holdValue;
+    PagingEngine& m_engine;
     const Clock& m_clock;
     OperatorDialogs& m_dialogs;
 };

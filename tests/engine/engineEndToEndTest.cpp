@@ -36,6 +36,7 @@ protected:
         fillBuiltinServiceTable(engine.serviceTable());
         engine.prepareSendJob();
         deferred.setEngine(&engine);
+        client.setEvents(&engine);
         timer.callOnTimeout(&timer, [this] { engine.Timer1Timer(); });
         timer.start(333);
     }

@@ -87,6 +87,7 @@ public:
         table[2].ip = QStringLiteral("gw2.test");
         splitIPintoParts(table);
         engine.prepareSendJob();
+        client.setEvents(&engine);
         settings.timeout = 45;
     }
 

@@ -188,5 +188,103 @@ TEST_F(SendCommand, FailedLogWriteIsReportedAndPagingGoesOn) {
     EXPECT_EQ(outputs.phase, u"DONE"_s);
 }
 
+// What a program waiting on the job is told: every chosen recipient left out, by name, and one
+// report of how the job ended, which says whether everybody chosen was paged.
+TEST_F(SendCommand, JobEndsWithOneReportThatCountsEveryChosenRecipient) {
+    struct Case {
+        const char* what;
+        RecipientSelection selection;
+        std::function<QString(const QString&)> reply;
+        JobReport::Outcome outcome;
+        int sentOk;
+        int total;
+        int skipped;
+        QStringList skippedNames;
+    };
+    const auto ok = [](const QString& line) { return standardReply(line); };
+    const Case cases[] = {
+        {"single paged", single(u"Ann"_s), ok, JobReport::Outcome::Success, 1, 1, 0, {}},
+        {"single refused",
+         single(u"Ann"_s),
+         [](const QString& line) { return line.startsWith(u"SEND"_s) ? u"554 No\r\n"_s : standardReply(line); },
+         JobReport::Outcome::Fail,
+         0,
+         1,
+         0,
+         {}},
+        {"ticked, one not in the contacts",
+         ticked({u"Ann"_s, u"Bob Smtih"_s}),
+         ok,
+         JobReport::Outcome::Tally,
+         1,
+         1,
+         1,
+         {u"Bob Smtih: no contact of that name"_s}},
+        {"ticked, one without a paging service",
+         ticked({u"Ann"_s, u"Thirteen"_s}),
+         ok,
+         JobReport::Outcome::Tally,
+         1,
+         1,
+         1,
+         {u"Thirteen: service number 13 names no paging service"_s}},
+        {"ticked, one on a service without a host",
+         ticked({u"Ann"_s, u"Nowhere"_s}),
+         ok,
+         JobReport::Outcome::Tally,
+         1,
+         2,
+         0,
+         {u"Nowhere: service 5 cannot be paged"_s}},
+        {"group with members outside the services",
+         group(2),
+         ok,
+         JobReport::Outcome::Tally,
+         3,
+         3,
+         2,
+         {u"Zero: service number 0 names no paging service"_s,
+          u"Thirteen: service number 13 names no paging service"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        outputs.reports.clear();
+        outputs.skipped.clear();
+        responder = [&c](const QString& line, int) { return c.reply(line); };
+        engine.sendButtonClick(c.selection);
+        serve();
+        ASSERT_EQ(outputs.reports.size(), 1u);
+        const JobReport& r = outputs.reports[0];
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_EQ(r.sentOk, c.sentOk);
+        EXPECT_EQ(r.total, c.total);
+        EXPECT_EQ(r.skipped, c.skipped);
+        EXPECT_EQ(r.allPaged(), c.sentOk == c.total && c.skipped == 0);
+        EXPECT_EQ(outputs.skipped, c.skippedNames);
+    }
+}
+
+TEST_F(SendCommand, SingleJobWhoseServerHangsUpEndsWithFailAndCancelWithCancel) {
+    responder = [this](const QString& line, int) {
+        if (line.startsWith(u"MESS"_s)) {
+            client.serverCloses();
+        }
+        return line.startsWith(u"MESS"_s) ? QString() : standardReply(line);
+    };
+    engine.sendButtonClick(single(u"Ann"_s));
+    serve();
+    EXPECT_EQ(outputs.phase, u"FAIL"_s) << "a closed connection must not leave the job looking under way";
+    ASSERT_EQ(outputs.reports.size(), 1u);
+    EXPECT_EQ(outputs.reports[0].outcome, JobReport::Outcome::Fail);
+
+    greeting.clear(); // the server never speaks: the operator gives up
+    engine.sendButtonClick(single(u"Ann"_s));
+    serve();
+    engine.cancelSendButtonClick();
+    EXPECT_EQ(outputs.phaseHistory.mid(outputs.phaseHistory.size() - 2), (QStringList{u"FAIL"_s, u"CANCEL"_s}));
+    ASSERT_EQ(outputs.reports.size(), 2u);
+    EXPECT_EQ(outputs.reports[1].outcome, JobReport::Outcome::Cancel);
+}
+
 } // namespace
 } // namespace corvane

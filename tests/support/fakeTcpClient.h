@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <cerrno>
+#include <functional>
 
 namespace corvane::test {
 
@@ -18,6 +19,8 @@ public:
     int connectRequests = 0;  // Connected set to true
     int closeRequests = 0;    // Connected set to false while connecting or open
     QStringList failingHosts; // setRemoteHost throws for these, as for an unresolvable name
+    // A send for which this says true fails as a send to a peer that reset the connection.
+    std::function<bool(const QString& text)> failSend;
     bool open = false;
     bool connecting = false;
     QString host;
@@ -73,6 +76,9 @@ public:
     void setDataToSend(const QString& text) override {
         if (!open) {
             throw Error(QStringLiteral("Socket is not connected"));
+        }
+        if (failSend && failSend(text)) {
+            throw Error(QStringLiteral("Error sending data: Connection reset by peer"));
         }
         sent.append(text);
     }

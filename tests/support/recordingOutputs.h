@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace corvane::test {
 
@@ -18,6 +19,8 @@ public:
     QStringList phaseHistory;
     int resultsShown = 0;
     int resultsCleared = 0;
+    QStringList skipped; // "name: reason"
+    std::vector<JobReport> reports;
 
     void setStatusText(const QString& text) override {
         status = text;
@@ -34,6 +37,10 @@ public:
     void appendResult(const QString& line) override { results.append(line); }
     void showResults() override { ++resultsShown; }
     void setBanner(const QString& text) override { banner = text; }
+    void recipientSkipped(const QString& name, const QString& reason) override {
+        skipped.append(name + QStringLiteral(": ") + reason);
+    }
+    void jobEnded(const JobReport& report) override { reports.push_back(report); }
 };
 
 } // namespace corvane::test
