@@ -4,9 +4,12 @@
 #include "printers.h"
 #include "scriptedSnppServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,6 +39,9 @@ protected:
 
     Outcome run(const QStringList& args, const QByteArray& input = {}) {
         QProcess process;
+        return run(process, args, input);
+    }
+    Outcome run(QProcess& process, const QStringList& args, const QByteArray& input = {}) {
         process.setWorkingDirectory(dir.path());
         process.start(dir.filePath(u"corvane-page"_s), args);
         process.write(input);
@@ -46,6 +52,15 @@ protected:
         r.out = QString::fromLocal8Bit(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         r.err = QString::fromLocal8Bit(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
         return r;
+    }
+    // Runs the build made for a gateway that takes 128 characters and must be told to queue.
+    void useQueueingBuild() {
+        QFile::remove(dir.filePath(u"corvane-page"_s));
+        QFile::copy(QString::fromUtf8(CORVANE_PAGE_QUEUEING), dir.filePath(u"corvane-page"_s));
+    }
+    QByteArray todaysLog() {
+        const QStringList logs = QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files);
+        return logs.size() == 1 ? dir.read(u"logs/"_s + logs.first()) : QByteArray();
     }
 };
 
@@ -129,6 +144,129 @@ TEST_F(CorvanePage, BadArgumentsAndRefusedSelectionsExitTwo) {
         ASSERT_FALSE(r.err.isEmpty()) << c.what;
         EXPECT_TRUE(r.err.last().startsWith(c.errorStart)) << c.what << ": " << r.err.last().toStdString();
     }
+}
+
+TEST_F(CorvanePage, NamedRecipientsThatCannotBePagedAreReportedAndDecideTheExitStatus) {
+    contactsCursor cursor(dataModule);
+    cursor.Open();
+    addContact(cursor, u"Far Away"_s, u"501"_s, 5);
+    cursor.Close();
+    struct Case {
+        const char* what;
+        QStringList names;
+        int exitCode;
+        QStringList notPaged; // standard error lines naming those left out
+    };
+    const Case cases[] = {
+        {"one name misspelt", {u"Bob Smtih"_s, u"Ann Lee"_s}, 1,
+         {u"corvane-page: not paged: Bob Smtih (no contact of that name)"_s}},
+        {"one on a service without a host", {u"Far Away"_s, u"Ann Lee"_s}, 1,
+         {u"corvane-page: not paged: Far Away (service 5 cannot be paged)"_s}},
+        {"nobody found", {u"Nobody"_s, u"Noone"_s}, 2,
+         {u"corvane-page: not paged: Nobody (no contact of that name)"_s,
+          u"corvane-page: not paged: Noone (no contact of that name)"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+        QStringList args;
+        for (const QString& name : c.names) {
+            args << u"--to"_s << name;
+        }
+        const Outcome r = run(args << u"hi"_s);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_EQ(r.err.filter(u"not paged"_s), c.notPaged);
+    }
+}
+
+TEST_F(CorvanePage, UnreadableStoredValueIsReportedByContactAndFieldNotACrash) {
+    struct Case {
+        const char* what;
+        const char* sql;
+        QStringList args;
+        QString error;
+    };
+    const Case cases[] = {
+        {"group flag", "UPDATE contacts SET memberGr2 = '1.5' WHERE name = 'Bob'", {u"--group"_s, u"3"_s, u"hi"_s},
+         u"corvane-page: Contact 'Bob': '1.5' is not a valid boolean value for field 'memberGr2'"_s},
+        {"service number", "UPDATE contacts SET serviceNumber = 'abc' WHERE name = 'Bob'", {u"--to"_s, u"Bob"_s, u"hi"_s},
+         u"corvane-page: Contact 'Bob': 'abc' is not a valid integer value for field 'serviceNumber'"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dataModule.database().exec(QString::fromUtf8(c.sql));
+        ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err.value(r.err.size() - 1), c.error);
+        dataModule.database().exec(u"UPDATE contacts SET memberGr2 = NULL, serviceNumber = 1 WHERE name = 'Bob'"_s);
+    }
+}
+
+// A reader that goes away (`corvane-page ... | head -1`) must not stop the pages.
+TEST_F(CorvanePage, ClosedStandardOutputDoesNotStopThePaging) {
+    dir.write(u"corvane3.ini"_s, "[LOGGING]\r\nloggingEnabled=1\r\n");
+    ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+    ScriptedSnppServer two(nullptr, "220 ready\r\n", LOOPBACK_PORT2);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]); // nobody will ever read
+    QProcess process;
+    process.setChildProcessModifier([&] { ::dup2(pipeEnds[1], STDOUT_FILENO); });
+    const Outcome r = run(process, {u"--group"_s, u"3"_s, u"Standup moved"_s});
+    ::close(pipeEnds[1]);
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    EXPECT_EQ(todaysLog().count("Message Sent OK"), 3);
+}
+
+TEST_F(CorvanePage, EndlessStandardInputIsRefusedOnceItIsTooLong) {
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(dir.filePath(u"corvane-page"_s), {u"--id"_s, u"7"_s, u"-"_s});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(QByteArray(256 * 1024, 'y')); // and the input never ends
+    ASSERT_TRUE(process.waitForFinished(10000)) << "still reading";
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().contains("longer than 999 characters"));
+}
+
+TEST_F(CorvanePage, LastLineIsTheOutcomeWhenTheServerHangsUp) {
+    ScriptedSnppServer one(
+        [](const std::string& line, int) {
+            return line.rfind("MESS", 0) == 0 ? Reply("", true) : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n", LOOPBACK_PORT1);
+    const Outcome r = run({u"--to"_s, u"Ann Lee"_s, u"hi"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, QStringList{u"FAIL"_s});
+}
+
+TEST_F(CorvanePage, ServerTextReachesTheTerminalWithControlCharactersEscaped) {
+    ScriptedSnppServer one(
+        [](const std::string& line, int) {
+            return line == "SEND" ? Reply("554 \x1b[2J\x1b]0;owned\x07 refused\r\n")
+                                  : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n", LOOPBACK_PORT1);
+    QProcess process;
+    const Outcome r = run(process, {u"--to"_s, u"Ann Lee"_s, u"hi"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(u"status: 554 \\x1b[2J\\x1b]0;owned\\x07 refused"_s)) << r.err.join(u'\n').toStdString();
+    EXPECT_FALSE(r.err.join(QString()).contains(QChar(0x1b)));
+}
+
+TEST_F(CorvanePage, GatewayWithASmallLimitGetsItsCommandBeforeEachPage) {
+    useQueueingBuild();
+    ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+    const std::string message = std::string(128, 'a') + std::string(128, 'b') + std::string(44, 'c');
+    const Outcome r = run({u"--to"_s, u"Ann Lee"_s, QString::fromStdString(message)});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    std::vector<std::string> expected;
+    for (const std::string& chunk : {message.substr(0, 128), message.substr(128, 128), message.substr(256)}) {
+        expected.insert(expected.end(), {"SITE JQUEUE YES", "PAGE 101", "MESS " + chunk, "SEND"});
+    }
+    expected.push_back("QUIT");
+    EXPECT_EQ(one.lines(), expected);
 }
 
 } // namespace
