@@ -283,6 +283,8 @@ int pageFromCommandLine(const Request& request, const Settings& settings) {
 int main(int argc, char** argv) {
     // Writing to a closed pipe must fail as a write, not end the program in the middle of a job.
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file-size limit makes a log or settings write fail, reported as such.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"corvane-page"_s);
     QCoreApplication::setApplicationVersion(u"3.53"_s);

@@ -4,8 +4,11 @@
 #include "ui/toolkit/qtOperatorDialogs.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a write fail, which the program reports; it must not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane v3"));
     corvane::QtOperatorDialogs dialogs;

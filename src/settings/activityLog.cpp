@@ -7,10 +7,49 @@
 #include "settings/settings.h"
 
 #include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
+
+namespace {
+
+// Appends the line whole or not at all. Only a regular file is a log: a FIFO or a device at that
+// path must never make the program wait, so the open does not block and anything else is refused.
+// A line cut short by a full disk or a file-size limit is taken back, so the next line does not
+// start in the middle of it.
+bool appendWholeLine(const QString& fileName, const QByteArray& line) {
+    const int fd = ::open(QFile::encodeName(fileName).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const off_t before = st.st_size;
+    qsizetype done = 0;
+    while (ok && done < line.size()) {
+        const ssize_t n = ::write(fd, line.constData() + done, static_cast<std::size_t>(line.size() - done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        done += n;
+    }
+    if (!ok && done > 0) {
+        [[maybe_unused]] const int rc = ::ftruncate(fd, before);
+    }
+    return ::close(fd) == 0 && ok;
+}
+
+} // namespace
 
 LogWriteError::LogWriteError(QString fileName)
     : Error(u"Error writing log file: "_s + fileName)
@@ -34,11 +73,9 @@ void ActivityLog::writeLogFile(const QString& str) const {
     }
     const QString fileName = fileNameFor(now);
     const QByteArray line = toCodePage(QString(m_timeFormat.format(now.time()) + u", "_s + str + u"\r\n"_s));
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() || !file.flush()) {
+    if (!appendWholeLine(fileName, line)) {
         throw LogWriteError(fileName);
     }
-    file.close();
 }
 
 void ActivityLog::writelogMessageSent(const SendJob& job) const {

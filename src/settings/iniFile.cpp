@@ -4,16 +4,19 @@
 #include "platform/error.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
-
-namespace {
 
 // One line of the file with its own terminator, so that an update writes every line it does not
 // touch back exactly as it was, LF-only lines included.
@@ -26,7 +29,27 @@ struct IniDocument {
     std::vector<IniLine> lines;
 };
 
+namespace {
+
 enum class Load { Absent, Loaded, Unreadable };
+
+// The blanks around names and values are spaces and tabs; other white space (a form feed, a
+// no-break space) belongs to the value.
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+QString trimBlanks(const QString& text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && isBlank(text[start])) {
+        ++start;
+    }
+    while (end > start && isBlank(text[end - 1])) {
+        --end;
+    }
+    return text.mid(start, end - start);
+}
 
 Load loadDocument(const QString& fileName, IniDocument& document) {
     QFile file(fileName);
@@ -59,7 +82,7 @@ Load loadDocument(const QString& fileName, IniDocument& document) {
 }
 
 std::optional<QString> sectionName(const QString& text) {
-    const QString trimmed = text.trimmed();
+    const QString trimmed = trimBlanks(text);
     if (!trimmed.startsWith(u'[')) {
         return std::nullopt;
     }
@@ -67,7 +90,7 @@ std::optional<QString> sectionName(const QString& text) {
     if (close < 0) {
         return std::nullopt;
     }
-    return trimmed.mid(1, close - 1).trimmed();
+    return trimBlanks(trimmed.mid(1, close - 1));
 }
 
 struct Entry {
@@ -80,7 +103,7 @@ std::optional<Entry> entryOf(const QString& text) {
     if (equals < 0 || sectionName(text)) {
         return std::nullopt;
     }
-    return Entry{text.left(equals).trimmed(), text.mid(equals + 1)};
+    return Entry{trimBlanks(text.left(equals)), text.mid(equals + 1)};
 }
 
 bool sameName(const QString& a, const QString& b) {
@@ -115,7 +138,7 @@ std::optional<std::size_t> findKey(const IniDocument& document, std::pair<std::s
 }
 
 QString cleanValue(const QString& raw) {
-    QString value = raw.trimmed();
+    QString value = trimBlanks(raw);
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front()) {
         value = value.mid(1, value.size() - 2);
     }
@@ -139,37 +162,53 @@ int digitValue(QChar c, int base) {
 
 } // namespace
 
-QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
-    IniDocument document;
-    if (loadDocument(m_fileName, document) != Load::Loaded) {
+QString IniContents::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+    if (!m_document) {
         return defaultValue;
     }
-    const auto range = findSection(document, section);
+    const auto range = findSection(*m_document, section);
     if (!range) {
         return defaultValue;
     }
-    const auto line = findKey(document, *range, key);
+    const auto line = findKey(*m_document, *range, key);
     if (!line) {
         return defaultValue;
     }
-    return cleanValue(entryOf(document.lines[*line].text)->rawValue);
+    return cleanValue(entryOf(m_document->lines[*line].text)->rawValue);
 }
 
-int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+int IniContents::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
     return iniTextToInt(ReadString(section, key, QString()), defaultValue);
 }
 
-bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
+bool IniContents::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    const Error refused(u"Unable to write to "_s + m_fileName);
-    IniDocument document;
-    // A file that exists but cannot be read is never replaced: that would lose what it holds.
-    if (loadDocument(m_fileName, document) == Load::Unreadable) {
-        throw refused;
+IniContents TIniFile::load() const {
+    IniContents contents;
+    auto document = std::make_shared<IniDocument>();
+    if (loadDocument(m_fileName, *document) == Load::Loaded) {
+        contents.m_document = std::move(document);
     }
+    return contents;
+}
+
+QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+    return load().ReadString(section, key, defaultValue);
+}
+
+int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+    return load().ReadInteger(section, key, defaultValue);
+}
+
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
+    return load().ReadBool(section, key, defaultValue);
+}
+
+namespace {
+
+void setEntry(IniDocument& document, const QString& section, const QString& key, const QString& value) {
     // A line break in a value would end the entry early and turn the rest into lines of its own.
     QString flatValue = value;
     flatValue.replace(u'\r', u' ').replace(u'\n', u' ');
@@ -181,7 +220,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         } else {
             // After the section's last non-blank line, so blank lines before the next section stay there.
             std::size_t at = range->second;
-            while (at > range->first + 1 && lines[at - 1].text.trimmed().isEmpty()) {
+            while (at > range->first + 1 && trimBlanks(lines[at - 1].text).isEmpty()) {
                 --at;
             }
             if (lines[at - 1].ending.isEmpty()) {
@@ -196,17 +235,96 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         lines.push_back(IniLine{u'[' + section + u']', crlf});
         lines.push_back(IniLine{key + u'=' + flatValue, crlf});
     }
+}
 
+bool writeAll(int fd, const QByteArray& bytes, qint64 offset) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done),
+                                   static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// The file holds exactly these bytes, on the disk.
+bool holdsExactly(int fd, qint64 size) {
+    struct stat st {};
+    return ::fsync(fd) == 0 && ::fstat(fd, &st) == 0 && st.st_size == size;
+}
+
+// Last resort where no new file can be made beside the old one (a directory the program may not
+// write): the old file is overwritten, but only once room for every new byte is reserved, and it
+// is cut to the new length only after the new bytes are in.
+bool overwriteInPlace(const QString& fileName, const QByteArray& bytes) {
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size())) == 0 && writeAll(fd, bytes, 0) &&
+              ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && holdsExactly(fd, bytes.size());
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
+
+// Puts a complete new file in place: written beside the old one, checked to be whole and on the
+// disk, then renamed over it. A full disk or a file-size limit leaves the old file as it was.
+bool replaceFile(const QString& fileName, const QByteArray& bytes) {
+    const QFileInfo info(fileName);
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : fileName;
+    const QByteArray targetPath = QFile::encodeName(target);
+    QByteArray tempPath = targetPath + ".XXXXXX";
+    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    if (fd < 0) {
+        const bool noNewFile = errno == EACCES || errno == EPERM || errno == EROFS;
+        return noNewFile && info.exists() && overwriteInPlace(target, bytes);
+    }
+    struct stat old {};
+    mode_t mode = 0;
+    if (::stat(targetPath.constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes, 0) && holdsExactly(fd, bytes.size());
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(tempPath.constData(), targetPath.constData()) == 0;
+    if (!ok) {
+        ::unlink(tempPath.constData());
+    }
+    return ok;
+}
+
+} // namespace
+
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    WriteEntries({IniEntry{section, key, value}});
+}
+
+void TIniFile::WriteEntries(const std::vector<IniEntry>& entries) {
+    const Error refused(u"Unable to write to "_s + m_fileName);
+    IniDocument document;
+    // A file that exists but cannot be read is never replaced: that would lose what it holds.
+    if (loadDocument(m_fileName, document) == Load::Unreadable) {
+        throw refused;
+    }
+    for (const IniEntry& entry : entries) {
+        setEntry(document, entry.section, entry.key, entry.value);
+    }
     QByteArray bytes;
-    for (const IniLine& line : lines) {
+    for (const IniLine& line : document.lines) {
         bytes += toCodePage(line.text);
         bytes += line.ending;
     }
-    // A complete new file is put in place, so a failure half way never leaves half a file behind.
-    // Where no new file can be made beside it (a read-only directory), it is written in place.
-    QSaveFile file(m_fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!replaceFile(m_fileName, bytes)) {
         throw refused;
     }
 }

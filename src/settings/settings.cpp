@@ -48,7 +48,7 @@ QString defaultLoggingDir() {
 
 void readSettings(Settings& settings, OperatorDialogs& dialogs) {
     {
-        const TIniFile ini(settingsFileName());
+        const IniContents ini = TIniFile(settingsFileName()).load();
         for (int n = 1; n <= quickMessageCount; ++n) {
             settings.quickMessages[n] = ini.ReadString(u"GENERAL"_s, messageKey(n), defaultQuickMessages[n - 1]);
         }
@@ -63,18 +63,22 @@ void readSettings(Settings& settings, OperatorDialogs& dialogs) {
     checkLoggingDir(settings, dialogs);
 }
 
+// Every entry, in the fixed order, goes into one new file: a failure leaves the old file whole, with
+// all of its old values.
 void writeSettings(const Settings& settings) {
-    TIniFile ini(settingsFileName());
-    ini.WriteInteger(u"General"_s, u"timeout"_s, settings.timeout);
+    const auto flag = [](bool on) { return on ? u"1"_s : u"0"_s; };
+    std::vector<IniEntry> entries;
+    entries.push_back({u"General"_s, u"timeout"_s, QString::number(settings.timeout)});
     for (int n = 1; n <= quickMessageCount; ++n) {
-        ini.WriteString(u"General"_s, messageKey(n), settings.quickMessages[n]);
+        entries.push_back({u"General"_s, messageKey(n), settings.quickMessages[n]});
     }
-    ini.WriteBool(u"LOGGING"_s, u"loggingEnabled"_s, settings.loggingEnabled);
-    ini.WriteString(u"LOGGING"_s, u"loggingDir"_s, settings.loggingDir);
-    ini.WriteBool(u"General"_s, u"hideCheckAllButton"_s, settings.hideCheckAllButton);
+    entries.push_back({u"LOGGING"_s, u"loggingEnabled"_s, flag(settings.loggingEnabled)});
+    entries.push_back({u"LOGGING"_s, u"loggingDir"_s, settings.loggingDir});
+    entries.push_back({u"General"_s, u"hideCheckAllButton"_s, flag(settings.hideCheckAllButton)});
     for (int n = 1; n <= groupCount; ++n) {
-        ini.WriteString(u"Groups"_s, groupKey(n), settings.groupNames[n]);
+        entries.push_back({u"Groups"_s, groupKey(n), settings.groupNames[n]});
     }
+    TIniFile(settingsFileName()).WriteEntries(entries);
 }
 
 } // namespace corvane

@@ -32,8 +32,8 @@ QString defaultLoggingDir();
 // and when that fails the operator is told and logging is off for this run (the file keeps its value).
 void readSettings(Settings& settings, OperatorDialogs& dialogs);
 
-// Writes every entry, changed or not, in the fixed order. Throws corvane::Error "Unable to write to
-// ./corvane3.ini" at the first write the system refuses; the writes after it are not made.
+// Writes every entry, changed or not, in the fixed order, all in one new file. Throws corvane::Error
+// "Unable to write to ./corvane3.ini" when the system refuses it; then the file is as it was.
 void writeSettings(const Settings& settings);
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "engine/sendJob.h"
 #include "engine/serviceTable.h"
+#include "faultyFilesystems.h"
 #include "fixedClock.h"
 #include "platform/longTimeFormat.h"
 #include "printers.h"
@@ -11,7 +12,9 @@
 #include <QDir>
 #include <QLocale>
 #include <QTime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -183,6 +186,61 @@ TEST_F(ActivityLogTest, UnwritableFileRaisesAnErrorNamingIt) {
         EXPECT_EQ(e.fileName(), u"./gone/03_14_13.txt"_s);
         EXPECT_EQ(e.text(), u"Error writing log file: ./gone/03_14_13.txt"_s);
     }
+}
+
+// Something else than a file at the day's log path: a failed write, at once, never a wait.
+TEST_F(ActivityLogTest, FifoAtTheLogPathIsAFailedWriteNotAWait) {
+    const QByteArray path = QFile::encodeName(dir.filePath(u"logs/03_14_13.txt"_s));
+    ASSERT_EQ(::mkfifo(path.constData(), 0600), 0);
+    for (const bool withReader : {true, false}) {
+        SCOPED_TRACE(withReader ? "a program reads the FIFO" : "nobody reads the FIFO");
+        const int reader = withReader ? ::open(path.constData(), O_RDONLY | O_NONBLOCK) : -1;
+        EXPECT_THROW(log.writeLogFile(u"x"_s), LogWriteError);
+        if (reader >= 0) {
+            char buffer[64];
+            EXPECT_LE(::read(reader, buffer, sizeof buffer), 0) << "nothing went into the FIFO";
+            ::close(reader);
+        }
+    }
+}
+
+// A line the system cuts short is taken back: the file never holds half a line for the next one to
+// be glued to.
+TEST_F(ActivityLogTest, LineIsWrittenWholeOrNotAtAll) {
+    const QByteArray before = "3:07:40 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:A, MSG:hi\r\n";
+    dir.write(u"logs/03_14_13.txt"_s, before);
+    const int outcome = test::runWithFileSizeLimit(before.size() + 20, [this] {
+        try {
+            log.writeLogFile(u"Message Sent OK, SRVC:ACMEORG, CONTACT:Dee Dee, MSG:a longer message"_s);
+            return 2;
+        } catch (const LogWriteError&) {
+            return 1;
+        }
+    });
+    EXPECT_EQ(outcome, 1);
+    EXPECT_EQ(todaysFile(), before);
+}
+
+TEST_F(ActivityLogTest, LineOnAFullDiskIsWrittenWholeOrNotAtAll) {
+    test::SmallTmpfs disk(64);
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    }
+    settings.loggingDir = disk.path() + u'/';
+    const QString logFile = disk.filePath(u"03_14_13.txt"_s);
+    // The file's last page has room for 30 bytes, and the disk for nothing more.
+    const QByteArray before = QByteArray(4096 - 32, 'x') + "\r\n";
+    {
+        QFile file(logFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    disk.fill();
+    EXPECT_THROW(log.writeLogFile(u"Message Sent OK, SRVC:ACMEORG, CONTACT:Dee Dee, MSG:a longer message"_s),
+                 LogWriteError);
+    QFile file(logFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
 
 } // namespace

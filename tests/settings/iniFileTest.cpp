@@ -207,5 +207,17 @@ TEST(TIniFile, ReadOnlyDirectoryFallsBackToWritingTheFileInPlace) {
     EXPECT_EQ(dir.read(u"ro/x.ini"_s), "[A]\r\nk=new\r\nother=kept\r\n");
 }
 
+// Only spaces and tabs are blanks: a form feed, a vertical tab or a no-break space (0xA0) at the
+// edge of a value is part of it.
+TEST(TIniFile, OnlySpacesAndTabsAreTrimmed) {
+    TempWorkingDir dir;
+    dir.write(u"x.ini"_s, "[S]\r\n\tplain \t= \t v \t\r\nff=\x0cv\x0c\r\nvt=\x0bv\r\nnbsp=\xa0v\xa0\r\n");
+    const TIniFile file(u"./x.ini"_s);
+    EXPECT_EQ(file.ReadString(u"S"_s, u"plain"_s, u"-"_s), u"v"_s);
+    EXPECT_EQ(file.ReadString(u"S"_s, u"ff"_s, u"-"_s), u"\u000cv\u000c"_s);
+    EXPECT_EQ(file.ReadString(u"S"_s, u"vt"_s, u"-"_s), u"\u000bv"_s);
+    EXPECT_EQ(file.ReadString(u"S"_s, u"nbsp"_s, u"-"_s), u"\u00a0v\u00a0"_s);
+}
+
 } // namespace
 } // namespace corvane

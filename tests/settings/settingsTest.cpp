@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "faultyFilesystems.h"
 #include "platform/error.h"
 #include "printers.h"
 #include "recordingDialogs.h"
@@ -184,6 +185,85 @@ TEST(WriteSettings, RefusedWriteRaisesTheMessageWithThePathAsPassed) {
     } catch (const Error& e) {
         EXPECT_EQ(e.text(), u"Unable to write to ./corvane3.ini"_s);
     }
+}
+
+// A site's own settings file, large enough that a cut copy would lose its end.
+QByteArray siteSettingsFile() {
+    QByteArray bytes = "; corvane3.ini of the night desk\r\n[Site]\r\n";
+    for (int n = 0; bytes.size() < 3200; ++n) {
+        bytes += "note" + QByteArray::number(n) + "=kept by the site, never by the program\r\n";
+    }
+    return bytes + "[General]\r\ntimeout=30\r\n[Groups]\r\ngroup1Name=Night shift\r\n";
+}
+
+// Writes the settings and says how it went: 0 the file was replaced, 1 the right error, 2 no error
+// at all, 3 another error.
+int saveOutcome() {
+    try {
+        Settings settings;
+        settings.groupNames[2] = u"Day shift"_s;
+        writeSettings(settings);
+        return 0;
+    } catch (const Error& e) {
+        return e.text() == u"Unable to write to ./corvane3.ini"_s ? 1 : 3;
+    }
+}
+
+TEST(WriteSettings, SaveWritesTheSameBytesAsEntryByEntryInOneNewFile) {
+    TempWorkingDir dir;
+    dir.write(ini, siteSettingsFile());
+    Settings settings;
+    settings.timeout = 12;
+    settings.quickMessages[3] = u"Call the desk"_s;
+    settings.groupNames[10] = u"Tenth"_s;
+    writeSettings(settings);
+    const QByteArray together = dir.read(ini);
+
+    dir.write(ini, siteSettingsFile());
+    TIniFile one(u"./corvane3.ini"_s);
+    one.WriteInteger(u"General"_s, u"timeout"_s, settings.timeout);
+    for (int n = 1; n <= quickMessageCount; ++n) {
+        one.WriteString(u"General"_s, u"message"_s + QString::number(n), settings.quickMessages[n]);
+    }
+    one.WriteBool(u"LOGGING"_s, u"loggingEnabled"_s, settings.loggingEnabled);
+    one.WriteString(u"LOGGING"_s, u"loggingDir"_s, settings.loggingDir);
+    one.WriteBool(u"General"_s, u"hideCheckAllButton"_s, settings.hideCheckAllButton);
+    for (int n = 1; n <= groupCount; ++n) {
+        one.WriteString(u"Groups"_s, u"group"_s + QString::number(n) + u"Name"_s, settings.groupNames[n]);
+    }
+    EXPECT_EQ(together, dir.read(ini));
+    EXPECT_EQ(QDir().entryList(QDir::Files), QStringList{ini}) << "no temporary file is left beside it";
+}
+
+TEST(WriteSettings, FileSizeLimitLeavesTheOldFileWhole) {
+    TempWorkingDir dir;
+    const QByteArray before = siteSettingsFile();
+    dir.write(ini, before);
+    EXPECT_EQ(test::runWithFileSizeLimit(2048, saveOutcome), 1);
+    EXPECT_EQ(dir.read(ini), before);
+    EXPECT_EQ(QDir().entryList(QDir::Files), QStringList{ini}) << "no temporary file is left beside it";
+}
+
+TEST(WriteSettings, FullDiskLeavesTheOldFileWhole) {
+    test::SmallTmpfs disk(64);
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    }
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(disk.path());
+    const QByteArray before = siteSettingsFile();
+    {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    disk.fill();
+    EXPECT_EQ(saveOutcome(), 1);
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir().entryList(QDir::Files), (QStringList{ini, u"filler"_s}));
+    QDir::setCurrent(previous);
 }
 
 } // namespace
