@@ -5,6 +5,8 @@
 #include "platform/error.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <limits>
 #include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -63,7 +65,10 @@ int ContactField::AsInteger() const {
         return 0;
     }
     if (v.typeId() != QMetaType::QString) {
-        return static_cast<int>(v.toLongLong());
+        // A stored number beyond 32 bits is held at the nearest end of the range, so it can never
+        // come out as a small number (such as a service number) that it is not.
+        return static_cast<int>(
+            std::clamp<qlonglong>(v.toLongLong(), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
     }
     bool ok = false;
     const int n = v.toString().toInt(&ok);
@@ -209,10 +214,10 @@ int contactsCursor::RecordCount() {
         return 0;
     }
     const QString condition = viewCondition();
-    Statement& count = m_dataModule.database().prepare(u"SELECT count(*) FROM contacts"_s +
-                                                       (condition.isEmpty() ? QString() : u" WHERE "_s + condition));
-    count.step();
-    return static_cast<int>(count.columnInt64(0));
+    const StatementUse count = m_dataModule.database().prepare(
+        u"SELECT count(*) FROM contacts"_s + (condition.isEmpty() ? QString() : u" WHERE "_s + condition));
+    count->step();
+    return static_cast<int>(count->columnInt64(0));
 }
 
 ContactField contactsCursor::FieldByName(const QString& fieldName) {
@@ -275,7 +280,7 @@ void contactsCursor::Post() {
     }
     ContactsDatabase& db = m_dataModule.database();
     const bool inserting = m_state == dsInsert;
-    Statement& write =
+    const StatementUse write =
         inserting ? db.prepare(u"INSERT INTO contacts (name, id, serviceNumber, password, memberGr1, memberGr2, "
                                u"memberGr3, memberGr4, memberGr5, memberGr6, memberGr7, memberGr8, memberGr9, "
                                u"memberGr10) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)"_s)
@@ -284,15 +289,15 @@ void contactsCursor::Post() {
                                u"memberGr6 = ?10, memberGr7 = ?11, memberGr8 = ?12, memberGr9 = ?13, "
                                u"memberGr10 = ?14 WHERE rowid = ?15"_s);
     for (int i = 0; i < fieldCount; ++i) {
-        write.bind(i + 1, values[i]);
+        write->bind(i + 1, values[i]);
     }
     if (!inserting) {
-        write.bind(15, m_current->rowid);
+        write->bind(15, m_current->rowid);
     }
     try {
-        write.step();
+        write->step();
     } catch (const Error&) {
-        const int code = write.lastErrorCode();
+        const int code = write->lastErrorCode();
         if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
             throw Error(u"Key violation."_s);
         }
@@ -325,9 +330,9 @@ void contactsCursor::Delete() {
         throw Error(u"Cannot perform this operation on an empty dataset"_s);
     }
     const Row removed = *m_current;
-    Statement& remove = m_dataModule.database().prepare(u"DELETE FROM contacts WHERE rowid = ?1"_s);
-    remove.bind(1, removed.rowid);
-    remove.step();
+    const StatementUse remove = m_dataModule.database().prepare(u"DELETE FROM contacts WHERE rowid = ?1"_s);
+    remove->bind(1, removed.rowid);
+    remove->step();
     m_working = {};
     m_modified = false;
     m_current = fetchBeside(removed, true);
@@ -368,12 +373,12 @@ void contactsCursor::setIndexName(const QString& indexName) {
 bool contactsCursor::findName(const QString& name) {
     requireActive();
     CheckBrowseMode();
-    Statement& find = m_dataModule.database().prepare(findNameSql());
-    find.bind(1, name);
-    if (!find.step()) {
+    const StatementUse find = m_dataModule.database().prepare(findNameSql());
+    find->bind(1, name);
+    if (!find->step()) {
         return false;
     }
-    m_current = readRow(find);
+    m_current = readRow(*find);
     m_eof = false;
     return true;
 }
@@ -439,10 +444,16 @@ std::optional<int> contactsCursor::groupFilter() const {
     return m_filtered ? parseGroupFilter(m_filter) : std::nullopt;
 }
 
-// The group number comes from the fixed pattern above, never from free text.
+// The group number comes from the fixed pattern above, never from free text. A contact is shown as
+// a member exactly when a group send reads its flag as true (ContactField::AsBoolean): a non-zero
+// integer, or the text "True" in any case.
 QString contactsCursor::viewCondition() const {
     const auto group = groupFilter();
-    return group ? u"memberGr%1 = 1"_s.arg(*group) : QString();
+    if (!group) {
+        return QString();
+    }
+    const QString flag = u"memberGr%1"_s.arg(*group);
+    return u"((typeof(%1) = 'integer' AND %1 <> 0) OR (typeof(%1) = 'text' AND upper(%1) = 'TRUE'))"_s.arg(flag);
 }
 
 QString contactsCursor::selectSql(const QString& keyCondition, bool descending) const {
@@ -463,26 +474,26 @@ QString contactsCursor::selectSql(const QString& keyCondition, bool descending) 
 }
 
 std::optional<contactsCursor::Row> contactsCursor::fetchFirst() {
-    Statement& first = m_dataModule.database().prepare(selectSql(QString(), false));
-    if (!first.step()) {
+    const StatementUse first = m_dataModule.database().prepare(selectSql(QString(), false));
+    if (!first->step()) {
         return std::nullopt;
     }
-    return readRow(first);
+    return readRow(*first);
 }
 
 // The contact right after (or before) the given one in the cursor's order, found from its key.
 std::optional<contactsCursor::Row> contactsCursor::fetchBeside(const Row& from, bool after) {
     const QString op = after ? u">"_s : u"<"_s;
     const QString key = m_nameOrder ? u"(name, rowid) "_s + op + u" (?1, ?2)"_s : u"rowid "_s + op + u" ?2"_s;
-    Statement& beside = m_dataModule.database().prepare(selectSql(key, !after));
+    const StatementUse beside = m_dataModule.database().prepare(selectSql(key, !after));
     if (m_nameOrder) {
-        beside.bind(1, from.values[fName].isNull() ? QVariant(QString()) : from.values[fName]);
+        beside->bind(1, from.values[fName].isNull() ? QVariant(QString()) : from.values[fName]);
     }
-    beside.bind(2, from.rowid);
-    if (!beside.step()) {
+    beside->bind(2, from.rowid);
+    if (!beside->step()) {
         return std::nullopt;
     }
-    return readRow(beside);
+    return readRow(*beside);
 }
 
 contactsCursor::Row contactsCursor::readRow(const Statement& statement) {
@@ -495,12 +506,13 @@ contactsCursor::Row contactsCursor::readRow(const Statement& statement) {
 }
 
 contactsCursor::Row contactsCursor::loadByRowid(qint64 rowid) {
-    Statement& load = m_dataModule.database().prepare(u"SELECT "_s + columns + u" FROM contacts WHERE rowid = ?1"_s);
-    load.bind(1, rowid);
-    if (!load.step()) {
+    const StatementUse load =
+        m_dataModule.database().prepare(u"SELECT "_s + columns + u" FROM contacts WHERE rowid = ?1"_s);
+    load->bind(1, rowid);
+    if (!load->step()) {
         throw Error(u"Record not found"_s);
     }
-    return readRow(load);
+    return readRow(*load);
 }
 
 contactRecordType contactsCursor::currentRecord() {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -76,8 +77,11 @@ bool Statement::step() {
         return false;
     }
     m_lastError = sqlite3_extended_errcode(m_db);
-    const QString text = errorText(m_db);
+    QString text = errorText(m_db);
     sqlite3_reset(m_stmt);
+    if ((m_lastError & 0xff) == SQLITE_BUSY) {
+        text = u"The contacts table is in use by another program and could not be changed; try again (%1)"_s.arg(text);
+    }
     throw Error(text);
 }
 
@@ -112,10 +116,9 @@ ContactsDatabase::ContactsDatabase(const QString& filePath) {
     }
     sqlite3_extended_result_codes(m_db, 1);
     // Another copy of the program may be writing; wait a moment rather than fail at once.
-    sqlite3_busy_timeout(m_db, 2000);
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
     try {
-        // Fails here, with SQLite's own text, when the file is no database or holds no contacts table.
-        prepare(u"SELECT name, id, serviceNumber, password, memberGr1, memberGr10 FROM contacts LIMIT 0"_s).step();
+        checkTable();
     } catch (const Error& e) {
         m_statements.clear();
         sqlite3_close(m_db);
@@ -124,12 +127,63 @@ ContactsDatabase::ContactsDatabase(const QString& filePath) {
     }
 }
 
+// The program relies on every column and on the unique name index (uniqueness, name order and the
+// search by name all come from it), so a table made by another tool is checked as a whole here,
+// rather than failing, or worse storing duplicate names, later. The schema is never changed.
+void ContactsDatabase::checkTable() {
+    // Fails with SQLite's own text when the file is no database.
+    QStringList missing;
+    {
+        QStringList columns;
+        const StatementUse info = prepare(u"SELECT name FROM pragma_table_info('contacts')"_s);
+        while (info->step()) {
+            columns.append(info->column(0).toString());
+        }
+        if (columns.isEmpty()) {
+            throw Error(u"no table named contacts"_s);
+        }
+        for (const char* required :
+             {"name", "id", "serviceNumber", "password", "memberGr1", "memberGr2", "memberGr3", "memberGr4",
+              "memberGr5", "memberGr6", "memberGr7", "memberGr8", "memberGr9", "memberGr10"}) {
+            const QString column = QString::fromLatin1(required);
+            if (!columns.contains(column, Qt::CaseInsensitive)) {
+                missing.append(u"column "_s + column);
+            }
+        }
+    }
+    // A unique index whose only key is name, compared without regard to case.
+    bool uniqueName = false;
+    QStringList uniqueIndexes;
+    {
+        const StatementUse list = prepare(u"SELECT name FROM pragma_index_list('contacts') WHERE \"unique\" = 1"_s);
+        while (list->step()) {
+            uniqueIndexes.append(list->column(0).toString());
+        }
+    }
+    for (const QString& index : uniqueIndexes) {
+        const StatementUse keys =
+            prepare(u"SELECT name, coll FROM pragma_index_xinfo(?1) WHERE key = 1 ORDER BY seqno"_s);
+        keys->bind(1, index);
+        QStringList parts;
+        while (keys->step()) {
+            parts.append(keys->column(0).toString().toLower() + u' ' + keys->column(1).toString().toUpper());
+        }
+        uniqueName = uniqueName || parts == QStringList{u"name NOCASE"_s};
+    }
+    if (!uniqueName) {
+        missing.append(u"a unique index on name without regard to case"_s);
+    }
+    if (!missing.isEmpty()) {
+        throw Error(u"the contacts table has no "_s + missing.join(u", no "_s));
+    }
+}
+
 ContactsDatabase::~ContactsDatabase() {
     m_statements.clear();
     sqlite3_close(m_db);
 }
 
-Statement& ContactsDatabase::prepare(const QString& sql) {
+StatementUse ContactsDatabase::prepare(const QString& sql) {
     auto found = m_statements.find(sql);
     if (found == m_statements.end()) {
         sqlite3_stmt* stmt = nullptr;
@@ -140,7 +194,7 @@ Statement& ContactsDatabase::prepare(const QString& sql) {
         }
         found = m_statements.emplace(sql, std::make_unique<Statement>(m_db, stmt)).first;
     }
-    return found->second->reset();
+    return StatementUse(found->second->reset());
 }
 
 void ContactsDatabase::exec(const QString& sql) {
@@ -153,10 +207,10 @@ void ContactsDatabase::exec(const QString& sql) {
 }
 
 QString ContactsDatabase::queryPlan(const QString& sql) {
-    Statement& plan = prepare(u"EXPLAIN QUERY PLAN "_s + sql);
+    const StatementUse plan = prepare(u"EXPLAIN QUERY PLAN "_s + sql);
     QStringList steps;
-    while (plan.step()) {
-        steps.append(plan.column(3).toString());
+    while (plan->step()) {
+        steps.append(plan->column(3).toString());
     }
     return steps.join(u'\n');
 }

@@ -35,9 +35,29 @@ private:
     int m_lastError = 0;
 };
 
+// A cached statement in use. Reset when the use ends, so that no statement is left part-way through
+// its rows between calls: such a statement keeps the file locked against every other program.
+class StatementUse {
+public:
+    explicit StatementUse(Statement& statement)
+        : m_statement(statement) {}
+    ~StatementUse() { m_statement.reset(); }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+
+    Statement* operator->() const { return &m_statement; }
+    Statement& operator*() const { return m_statement; }
+
+private:
+    Statement& m_statement;
+};
+
 // The one connection to the contacts database file, shared by every cursor of the program.
 class ContactsDatabase {
 public:
+    // How long a change waits for another program's write to finish before it gives up.
+    static constexpr int busyTimeoutMs = 3000;
+
     // Opens an existing file for reading and writing. An absent file is an error: the program
     // never creates the table, so a wrong folder cannot silently give an empty contacts list.
     explicit ContactsDatabase(const QString& filePath);
@@ -45,14 +65,16 @@ public:
     ContactsDatabase(const ContactsDatabase&) = delete;
     ContactsDatabase& operator=(const ContactsDatabase&) = delete;
 
-    // A cached prepared statement, reset and ready for binding.
-    Statement& prepare(const QString& sql);
+    // A cached prepared statement, reset and ready for binding; reset again when the use ends.
+    StatementUse prepare(const QString& sql);
     void exec(const QString& sql);
     // SQLite's query plan for a statement, one step per line, for checking that an index is used.
     QString queryPlan(const QString& sql);
     sqlite3* handle() const { return m_db; }
 
 private:
+    void checkTable();
+
     sqlite3* m_db = nullptr;
     std::map<QString, std::unique_ptr<Statement>> m_statements;
 };

@@ -8,6 +8,7 @@
 #include "platform/operatorDialogs.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -64,7 +65,8 @@ std::optional<NamesLine> parseNamesLine(const QString& line) {
 
 void importNamesFile(contactsCursor& reader, TDataModule2& dataModule, OperatorDialogs& dialogs) {
     const QString fileName = u"names.txt"_s;
-    if (reader.RecordCount() != 0 || !QFile::exists(fileName)) {
+    // Only a file is an import file: a folder or a pipe of that name is not the operator's list.
+    if (reader.RecordCount() != 0 || !QFileInfo(fileName).isFile()) {
         return;
     }
     QFile file(fileName);

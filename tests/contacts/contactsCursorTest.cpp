@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <limits>
+#include <sqlite3.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -257,6 +259,176 @@ TEST_F(ContactsCursorTest, ValuesAreStoredAsTypedWithoutSqlMeaning) {
     EXPECT_TRUE(cursor.findName(tricky));
     EXPECT_EQ(cursor.FieldByName(u"name"_s).AsString(), tricky);
     EXPECT_EQ(cursor.RecordCount(), 1);
+}
+
+// A second program on the same file: a plain SQLite connection that does not wait for locks.
+class OtherProgram {
+public:
+    explicit OtherProgram(const QString& file) {
+        sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    }
+    ~OtherProgram() { sqlite3_close(m_db); }
+    // SQLite's result code of running the statements.
+    int run(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+TEST(ContactsTable, OpenRefusesATableWithoutEveryColumnOrItsUniqueNameIndex) {
+    const QString allColumns = u"name TEXT NOT NULL COLLATE NOCASE, id TEXT, serviceNumber INTEGER, password TEXT, "
+                               u"memberGr1, memberGr2, memberGr3, memberGr4, memberGr5, memberGr6, memberGr7, "
+                               u"memberGr8, memberGr9, memberGr10"_s;
+    struct Case {
+        const char* what;
+        QString sql;
+        QString error; // empty: opens
+    };
+    const Case cases[] = {
+        {"made by the program", QString(), QString()},
+        {"a group column missing",
+         QString(allColumns).remove(u", memberGr2"_s).prepend(u"CREATE TABLE contacts ("_s) +
+             u"); CREATE UNIQUE INDEX n ON contacts(name);"_s,
+         u"the contacts table has no column memberGr2"_s},
+        {"no index on name", u"CREATE TABLE contacts ("_s + allColumns + u");"_s,
+         u"the contacts table has no a unique index on name without regard to case"_s},
+        {"an index that is not unique",
+         u"CREATE TABLE contacts ("_s + allColumns + u"); CREATE INDEX n ON contacts(name);"_s,
+         u"the contacts table has no a unique index on name without regard to case"_s},
+        {"a unique index that tells case apart",
+         u"CREATE TABLE contacts ("_s + allColumns + u"); CREATE UNIQUE INDEX n ON contacts(name COLLATE BINARY);"_s,
+         u"the contacts table has no a unique index on name without regard to case"_s},
+        {"a unique index of its own name",
+         u"CREATE TABLE contacts ("_s + allColumns + u"); CREATE UNIQUE INDEX byname ON contacts(name);"_s, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempWorkingDir dir;
+        const QString file = dir.filePath(u"contacts.nx1"_s);
+        if (c.sql.isNull()) {
+            createEmptyContactsTable(file);
+        } else {
+            sqlite3* db = nullptr;
+            sqlite3_open(file.toUtf8().constData(), &db);
+            ASSERT_EQ(sqlite3_exec(db, c.sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+        const QByteArray before = dir.read(u"contacts.nx1"_s);
+        TDataModule2 dataModule(dir.path());
+        contactsCursor cursor(dataModule);
+        const QString error = errorOf([&] { cursor.Open(); });
+        if (c.error.isEmpty()) {
+            EXPECT_EQ(error, u"(no error)"_s);
+        } else {
+            EXPECT_EQ(error, u"Cannot open contacts table "_s + file + u": "_s + c.error);
+        }
+        EXPECT_EQ(dir.read(u"contacts.nx1"_s), before) << "the table is never changed";
+    }
+}
+
+// Reading leaves nothing locked: between two calls another program may write the file.
+TEST_F(ContactsCursorTest, NoLockIsHeldBetweenCalls) {
+    contactsCursor cursor(dataModule);
+    cursor.Open();
+    for (const QString& name : {u"Ann"_s, u"Bob"_s, u"Cy"_s}) {
+        addContact(cursor, name, u"1"_s, 1, {2});
+    }
+    OtherProgram other(dir.filePath(u"contacts.nx1"_s));
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"First", [&] { cursor.First(); }},
+        {"Next", [&] { cursor.Next(); }},
+        {"findName", [&] { cursor.findName(u"Bob"_s); }},
+        {"name order and Next",
+         [&] {
+             cursor.setIndexName(u"nameindex"_s);
+             cursor.First();
+             cursor.Next();
+         }},
+        {"group filter",
+         [&] {
+             cursor.setFilter(u"memberGr2=true"_s);
+             cursor.setFiltered(true);
+             cursor.Next();
+         }},
+        {"RecordCount", [&] { cursor.RecordCount(); }},
+        {"a saved change",
+         [&] {
+             cursor.Edit();
+             cursor.FieldByName(u"id"_s).setAsString(u"9"_s);
+             cursor.Post();
+         }},
+    };
+    int n = 0;
+    for (const auto& [what, step] : steps) {
+        step();
+        const QByteArray sql = "INSERT INTO contacts (name) VALUES ('Other " + QByteArray::number(++n) + "')";
+        EXPECT_EQ(other.run(sql.constData()), SQLITE_OK) << "after " << what;
+    }
+}
+
+TEST_F(ContactsCursorTest, WriteMeetingAnotherProgramsWriteFailsClearlyAndKeepsTheWorkingCopy) {
+    contactsCursor cursor(dataModule);
+    cursor.Open();
+    addContact(cursor, u"Ann"_s, u"1"_s);
+    OtherProgram other(dir.filePath(u"contacts.nx1"_s));
+    ASSERT_EQ(other.run("BEGIN IMMEDIATE; INSERT INTO contacts (name) VALUES ('Other');"), SQLITE_OK);
+    cursor.Edit();
+    cursor.FieldByName(u"id"_s).setAsString(u"42"_s);
+    EXPECT_TRUE(errorOf([&] {
+                    cursor.Post();
+                }).startsWith(u"The contacts table is in use by another program and could not be changed"_s));
+    EXPECT_EQ(cursor.State(), dsEdit);
+    EXPECT_EQ(cursor.FieldByName(u"id"_s).AsString(), u"42"_s);
+    ASSERT_EQ(other.run("COMMIT;"), SQLITE_OK);
+    cursor.Post();
+    cursor.First();
+    EXPECT_EQ(cursor.FieldByName(u"id"_s).AsString(), u"42"_s);
+}
+
+// What a group send counts as a member is what the group filter shows, for every way a flag may be
+// stored; a value that is no flag at all is an error, never a guess.
+TEST_F(ContactsCursorTest, StoredValuesAreReadOneWayAndNeverWrongly) {
+    contactsCursor cursor(dataModule);
+    cursor.Open();
+    struct Case {
+        const char* stored; // SQL literal for memberGr4
+        bool member;
+        bool unreadable;
+    };
+    const Case cases[] = {
+        {"1", true, false},     {"2", true, false},      {"-1", true, false},     {"0", false, false},
+        {"NULL", false, false}, {"'true'", true, false}, {"'TRUE'", true, false}, {"'False'", false, false},
+        {"'1.5'", false, true}, {"'yes'", false, true},
+    };
+    OtherProgram other(dir.filePath(u"contacts.nx1"_s));
+    int n = 0;
+    for (const auto& c : cases) {
+        const QByteArray sql = "INSERT INTO contacts (name, memberGr4) VALUES ('c" + QByteArray::number(++n) + "', " +
+                               QByteArray(c.stored) + ")";
+        ASSERT_EQ(other.run(sql.constData()), SQLITE_OK);
+    }
+    cursor.setFilter(u"memberGr4=true"_s);
+    cursor.setFiltered(true);
+    const QStringList shown = namesInView(cursor);
+    cursor.setFiltered(false);
+    n = 0;
+    for (const auto& c : cases) {
+        const QString name = u"c"_s + QString::number(++n);
+        SCOPED_TRACE(c.stored);
+        ASSERT_TRUE(cursor.findName(name));
+        if (c.unreadable) {
+            EXPECT_THROW(cursor.currentRecord(), Error);
+        } else {
+            EXPECT_EQ(cursor.currentRecord().isMemberOf(4), c.member);
+        }
+        EXPECT_EQ(shown.contains(name), c.member);
+    }
+
+    ASSERT_EQ(other.run("UPDATE contacts SET serviceNumber = 4294967297 WHERE name = 'c1'"), SQLITE_OK);
+    ASSERT_TRUE(cursor.findName(u"c1"_s));
+    EXPECT_EQ(cursor.FieldByName(u"serviceNumber"_s).AsInteger(), std::numeric_limits<int>::max())
+        << "beyond 32 bits it names no service, and never service 1";
+    EXPECT_EQ(cursor.FieldByName(u"serviceNumber"_s).AsString(), u"4294967297"_s);
 }
 
 } // namespace
