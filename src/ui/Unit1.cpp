@@ -268,6 +268,10 @@ void TForm1::buildElements() {
                 namesListboxStateChange(index, oldState, newState);
             });
     connect(groupsListBox, &QListWidget::itemClicked, this, [this] { guarded([&] { groupsListBoxClick(); }); });
+    // A keyboard move of the highlight (arrows, Home/End, page keys, a typed letter) picks the group
+    // it lands on, as a click does: the marker, the indicators and Send must name the same group.
+    // Moves made from code clear the highlight, which picks nothing.
+    connect(groupsListBox, &QListWidget::currentRowChanged, this, [this] { guarded([&] { groupsListBoxClick(); }); });
     connect(typeNameedit, &QLineEdit::textEdited, this, [this] { typeNameeditChange(); });
 }
 

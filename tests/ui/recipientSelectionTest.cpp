@@ -207,5 +207,38 @@ TEST(NameSearch, ComparesByCodesAfterFoldingAtoZOnly) {
     EXPECT_EQ(nameSearchWalk(3, entry, 0, u"bz"_s), 2);
 }
 
+// Whatever key moves the highlight, the marker, the group indicator and what Send reads agree with
+// the entry the window highlights.
+TEST_F(RecipientSelectionTest, KeyboardMovesInTheGroupsListPickTheHighlightedGroup) {
+    TForm1& f = startWithNames();
+    struct Step {
+        Qt::Key key;
+        QString marker;
+    };
+    const Step steps[] = {
+        {Qt::Key_Down, u"[Group 3]"_s}, {Qt::Key_End, u"[Group 10]"_s},      {Qt::Key_Up, u"[Group 3]"_s},
+        {Qt::Key_Home, u"[Group 1]"_s}, {Qt::Key_PageDown, u"[Group 10]"_s}, {Qt::Key_PageUp, u"[Group 1]"_s},
+    };
+    clickGroup(0);
+    ASSERT_EQ(marker(), u"[Group 1]"_s);
+    for (const Step& step : steps) {
+        QTest::keyClick(f.groupsListBox, step.key);
+        const RecipientSelection selection = f.currentSelection(true);
+        EXPECT_EQ(marker(), step.marker) << QTest::toString(step.key);
+        EXPECT_EQ(u"[Group "_s + QString::number(groupNumberOfEntry(selection.highlightedGroup)) + u']', marker());
+        EXPECT_TRUE(selection.groupMode);
+    }
+}
+
+TEST_F(RecipientSelectionTest, TypedLetterInTheNamesListPicksTheNameItMovesTo) {
+    TForm1& f = startWithNames();
+    clickName(0, false);
+    ASSERT_EQ(marker(), u"adams"_s);
+    QTest::keyClick(f.namesListbox, Qt::Key_C);
+    EXPECT_EQ(f.namesListbox->ItemIndex(), 2);
+    EXPECT_EQ(marker(), u"clark"_s);
+    EXPECT_EQ(f.toIdedit->text(), u"300"_s);
+}
+
 } // namespace
 } // namespace corvane

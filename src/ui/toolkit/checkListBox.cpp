@@ -193,9 +193,16 @@ void CheckListBox::keyPressEvent(QKeyEvent* event) {
         }
         event->accept();
         return;
-    default:
+    default: {
+        // A typed letter moves the highlight to the next name that starts with it: that is a pick
+        // like any other move of the highlight.
         QListView::keyPressEvent(event);
+        const int now = currentIndex().row();
+        if (now >= 0 && now != row) {
+            highlightAndClick(now);
+        }
         return;
+    }
     }
     if (target >= 0 && target != row) {
         highlightAndClick(target);

@@ -38,6 +38,8 @@ private:
 // A sorted list box whose entries carry a tick box. Setting the highlight from code raises no
 // click; set state always raises the state-change event; a mouse click in the tick box toggles the
 // item, then highlights it and raises the click, exactly as a click on its text does after that.
+// Every keyboard move of the highlight (arrows, Home/End, page keys, a typed letter) raises the
+// click too, so what is highlighted is always what was picked.
 class CheckListBox final : public QListView {
     Q_OBJECT
 
