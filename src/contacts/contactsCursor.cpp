@@ -220,6 +220,36 @@ int contactsCursor::RecordCount() {
     return static_cast<int>(count->columnInt64(0));
 }
 
+bool contactsCursor::currentInView() {
+    if (m_state == dsInactive || !m_current) {
+        return false;
+    }
+    const QString condition = viewCondition();
+    const StatementUse in = m_dataModule.database().prepare(u"SELECT count(*) FROM contacts WHERE rowid = ?1"_s +
+                                                            (condition.isEmpty() ? QString() : u" AND "_s + condition));
+    in->bind(1, m_current->rowid);
+    in->step();
+    return in->columnInt64(0) > 0;
+}
+
+int contactsCursor::positionInView() {
+    if (m_state == dsInactive || !m_current) {
+        return -1;
+    }
+    QStringList conditions{m_nameOrder ? u"(name, rowid) < (?1, ?2)"_s : u"rowid < ?2"_s};
+    if (const QString view = viewCondition(); !view.isEmpty()) {
+        conditions.append(view);
+    }
+    const StatementUse before =
+        m_dataModule.database().prepare(u"SELECT count(*) FROM contacts WHERE "_s + conditions.join(u" AND "_s));
+    if (m_nameOrder) {
+        before->bind(1, m_current->values[fName].isNull() ? QVariant(QString()) : m_current->values[fName]);
+    }
+    before->bind(2, m_current->rowid);
+    before->step();
+    return static_cast<int>(before->columnInt64(0));
+}
+
 ContactField contactsCursor::FieldByName(const QString& fieldName) {
     for (int i = 0; i < fieldCount; ++i) {
         if (fieldNames[i].compare(fieldName, Qt::CaseInsensitive) == 0) {
@@ -299,7 +329,7 @@ void contactsCursor::Post() {
     } catch (const Error&) {
         const int code = write->lastErrorCode();
         if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
-            throw Error(u"Key violation."_s);
+            throw KeyViolationError();
         }
         throw;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contacts/contactRecord.h"
+#include "platform/error.h"
 
 #include <QString>
 #include <QVariant>
@@ -13,6 +14,13 @@ namespace corvane {
 class Statement;
 class TDataModule2;
 class contactsCursor;
+
+// A save that would give two contacts the same name ("Key violation.").
+class KeyViolationError : public Error {
+public:
+    KeyViolationError()
+        : Error(QStringLiteral("Key violation.")) {}
+};
 
 enum class DataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 using enum DataSetState;
@@ -65,6 +73,11 @@ public:
     // True when the view holds no contact; unlike RecordCount it asks the table nothing.
     bool IsEmpty() const { return !m_current; }
     int RecordCount();
+    // Whether the current contact belongs to the view (a saved change can take it out of the group
+    // shown), and how many contacts of the view come before it in the cursor's order. Each is one
+    // indexed query, so a window can follow a change without reading the whole view again.
+    bool currentInView();
+    int positionInView();
 
     ContactField FieldByName(const QString& fieldName);
     bool Modified() const { return m_modified; }

@@ -4,6 +4,7 @@
 #include "platform/error.h"
 #include "platform/systemError.h"
 
+#include <QScopedValueRollback>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
@@ -305,11 +306,12 @@ void SocketClient::onReadable() {
         return;
     }
     buffer.truncate(n);
-    m_inDataIn = true;
-    if (m_events != nullptr) {
-        m_events->clientSocketDataIn(*this, fromCodePage(buffer), false);
+    {
+        const QScopedValueRollback inDataIn(m_inDataIn, true);
+        if (m_events != nullptr) {
+            m_events->clientSocketDataIn(*this, fromCodePage(buffer), false);
+        }
     }
-    m_inDataIn = false;
     if (m_closeRequested && m_phase == Phase::Open) {
         finishClose();
     }

@@ -17,8 +17,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTableView>
+#include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,7 +32,8 @@ const QString editingMessage = u"You are currently editing a record.  Choose UPD
 const QString showAllEntry = u"SHOW ALL CONTACTS"_s;
 } // namespace
 
-// The grid's rows: a copy of the names and IDs of the cursor's view, refreshed after every change.
+// The grid's rows: a copy of the names and IDs of the cursor's view, read whole when the view
+// changes and kept in step row by row after each change of a contact.
 class GridModel final : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -61,6 +65,26 @@ public:
         ids = std::move(newIds);
         current = newCurrent;
         endResetModel();
+    }
+    void insertRow(int row, const QString& name, const QString& id) {
+        beginInsertRows({}, row, row);
+        names.insert(row, name);
+        ids.insert(row, id);
+        endInsertRows();
+    }
+    void removeRow(int row) {
+        beginRemoveRows({}, row, row);
+        names.removeAt(row);
+        ids.removeAt(row);
+        endRemoveRows();
+    }
+    void setCurrent(int row) {
+        const int old = std::exchange(current, row);
+        for (int changed : {old, row}) {
+            if (changed >= 0 && changed < names.size()) {
+                emit headerDataChanged(Qt::Vertical, changed, changed);
+            }
+        }
     }
 };
 
@@ -122,7 +146,13 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     DBGrid1->verticalHeader()->setDefaultSectionSize(20);
     DBGrid1->verticalHeader()->setFixedWidth(16);
     DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(DBGrid1, &QTableView::clicked, this, [this](const QModelIndex& index) { selectRow(index.row()); });
+    // A click or a keyboard move of the highlight both move the cursor; moves the window makes itself
+    // to follow the cursor are not moves of the operator's.
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& at) {
+        if (!m_syncingGrid && at.isValid()) {
+            selectRow(at.row());
+        }
+    });
 
     Insertbutton = makeButton(this, "Insertbutton", u"New Contact"_s, 280, 268, 134, 26);
     deleteButton = makeButton(this, "deleteButton", u"Delete Contact"_s, 420, 268, 134, 26);
@@ -177,11 +207,12 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
 
     connect(Insertbutton, &QPushButton::clicked, this, [this] { guarded([&] { InsertbuttonClick(); }); });
     connect(deleteButton, &QPushButton::clicked, this, [this] { guarded([&] { deleteButtonClick(); }); });
-    connect(Updatebutton, &QPushButton::clicked, this, [this] { UpdatebuttonClick(); });
+    connect(Updatebutton, &QPushButton::clicked, this, [this] { guarded([&] { UpdatebuttonClick(); }); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { guarded([&] { cancelButtonClick(); }); });
     connect(showAllContactsButton, &QPushButton::clicked, this,
             [this] { guarded([&] { showAllContactsButtonClick(); }); });
-    connect(GroupSelectComboBox, &QComboBox::activated, this, [this] { GroupSelectComboBoxChange(); });
+    connect(GroupSelectComboBox, &QComboBox::activated, this,
+            [this] { guarded([&] { GroupSelectComboBoxChange(); }); });
     connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
     for (QLineEdit* edit : {nameEdit, idEdit, ServicenumberEdit, passwordEdit}) {
         edit->installEventFilter(this);
@@ -304,6 +335,12 @@ void TcontactsGridForm::InsertbuttonClick() {
         return;
     }
     m_cursor->Insert();
+    // The contact being composed has a row of its own, where the current contact stood.
+    const QScopedValueRollback syncing(m_syncingGrid, true);
+    const int at = std::max(m_grid->current, 0);
+    m_grid->insertRow(at, QString(), QString());
+    m_insertRow = at;
+    setGridCurrent(at);
     showControls();
     nameEdit->setFocus();
 }
@@ -317,8 +354,15 @@ void TcontactsGridForm::deleteButtonClick() {
     if (!m_dialogs.confirm(u"Confirm"_s, u"Delete this contact?"_s)) {
         return;
     }
+    const int row = m_grid->current;
     m_cursor->Delete();
-    reloadGrid();
+    {
+        const QScopedValueRollback syncing(m_syncingGrid, true);
+        if (row >= 0) {
+            m_grid->removeRow(row);
+        }
+    }
+    setGridCurrent(cursorRow()); // the following contact, or the one before when it was the last
     showControls();
 }
 
@@ -326,19 +370,25 @@ void TcontactsGridForm::UpdatebuttonClick() {
     if (m_cursor->State() != dsEdit && m_cursor->State() != dsInsert) {
         return;
     }
+    const int oldRow = m_cursor->State() == dsInsert ? -1 : m_grid->current;
     try {
         pushServiceNumber();
         m_cursor->Post();
+    } catch (const KeyViolationError&) {
+        m_dialogs.showMessage(u"Error: Duplicate Name"_s);
+        return;
     } catch (const Error& e) {
-        m_dialogs.showMessage(e.text().contains(u"Key violation"_s) ? u"Error: Duplicate Name"_s : e.text());
+        m_dialogs.showMessage(e.text());
         return;
     }
-    reloadGrid();
+    followSaved(oldRow);
     showControls();
 }
 
 void TcontactsGridForm::cancelButtonClick() {
     m_cursor->Cancel();
+    dropInsertRow();
+    setGridCurrent(cursorRow());
     showControls();
 }
 
@@ -346,13 +396,84 @@ void TcontactsGridForm::selectRow(int row) {
     if (row < 0 || row >= m_grid->names.size() || row == m_grid->current) {
         return;
     }
-    const QString target = m_grid->names[row];
-    runGuarded(m_dialogs, [&] {
-        pushServiceNumber();
-        m_cursor->findName(target);
-    });
-    reloadGrid(); // a saved change may have moved rows; a refused one leaves the grid on its contact
+    if (!runGuarded(m_dialogs, [&] { moveTo(row); })) {
+        // Refused (the changed contact could not be saved): the highlight goes back to it.
+        setGridCurrent(m_grid->current);
+    }
     showControls();
+}
+
+// Leaves the current row as the cursor does (a changed contact is saved first, an untouched new one
+// dropped), then makes the contact of that row current.
+void TcontactsGridForm::moveTo(int row) {
+    if (row == m_insertRow) {
+        return;
+    }
+    pushServiceNumber();
+    const QString target = m_grid->names[row];
+    const DataSetState state = m_cursor->State();
+    if ((state == dsEdit || state == dsInsert) && m_cursor->Modified()) {
+        const int oldRow = state == dsInsert ? -1 : m_grid->current;
+        m_cursor->Post();
+        followSaved(oldRow);
+    } else if (state == dsEdit || state == dsInsert) {
+        m_cursor->Cancel();
+        dropInsertRow();
+    }
+    m_cursor->findName(target);
+    setGridCurrent(cursorRow());
+}
+
+// The contact just saved goes to the row where the view now has it: a new name sorts elsewhere, and
+// unticking the group shown takes it out of the view. Costs two indexed queries, not a re-read.
+void TcontactsGridForm::followSaved(int oldRow) {
+    {
+        const QScopedValueRollback syncing(m_syncingGrid, true);
+        dropInsertRow();
+        if (oldRow >= 0 && oldRow < m_grid->names.size()) {
+            m_grid->removeRow(oldRow);
+        }
+    }
+    if (!m_cursor->currentInView()) {
+        m_cursor->First();
+        setGridCurrent(m_cursor->IsEmpty() ? -1 : 0);
+        return;
+    }
+    const int row = m_cursor->positionInView();
+    {
+        const QScopedValueRollback syncing(m_syncingGrid, true);
+        m_grid->insertRow(row, m_cursor->FieldByName(u"name"_s).AsString(), m_cursor->FieldByName(u"id"_s).AsString());
+    }
+    setGridCurrent(row);
+}
+
+void TcontactsGridForm::dropInsertRow() {
+    if (m_insertRow < 0) {
+        return;
+    }
+    const QScopedValueRollback syncing(m_syncingGrid, true);
+    m_grid->removeRow(std::exchange(m_insertRow, -1));
+}
+
+// The row of the cursor's current contact; names are unique, so the name finds it.
+int TcontactsGridForm::cursorRow() const {
+    if (!m_cursor || !m_cursor->Active() || m_cursor->IsEmpty()) {
+        return -1;
+    }
+    return int(m_grid->names.indexOf(m_cursor->FieldByName(u"name"_s).AsString()));
+}
+
+// Puts the highlight and the row indicator on a row (scrolled into view) without that counting as
+// a move of the operator's.
+void TcontactsGridForm::setGridCurrent(int row) {
+    const QScopedValueRollback syncing(m_syncingGrid, true);
+    m_grid->setCurrent(row);
+    if (row >= 0 && row < m_grid->names.size()) {
+        DBGrid1->selectRow(row);
+        DBGrid1->scrollTo(m_grid->index(row, 0));
+    } else {
+        DBGrid1->selectionModel()->clear();
+    }
 }
 
 // The typed service number reaches the record before anything is saved from it; text that is no
@@ -454,6 +575,8 @@ void TcontactsGridForm::reloadGrid() {
     if (!m_cursor || !m_cursor->Active() || m_cursor->State() != dsBrowse) {
         return;
     }
+    const QScopedValueRollback syncing(m_syncingGrid, true);
+    m_insertRow = -1;
     const bool hasCurrent = !m_cursor->IsEmpty();
     const QString current = hasCurrent ? m_cursor->FieldByName(u"name"_s).AsString() : QString();
     QStringList names;
@@ -473,18 +596,14 @@ void TcontactsGridForm::reloadGrid() {
         }
     }
     m_grid->replace(std::move(names), std::move(ids), row);
-    if (row >= 0) {
-        DBGrid1->selectRow(row);
-    } else {
-        DBGrid1->clearSelection();
-    }
+    setGridCurrent(row);
 }
 
 void TcontactsGridForm::showControls() {
     if (!m_cursor || !m_cursor->Active()) {
         return;
     }
-    m_filling = true;
+    const QScopedValueRollback filling(m_filling, true);
     const bool any = m_cursor->State() != dsBrowse || !m_cursor->IsEmpty();
     auto text = [&](const QString& field) { return any ? m_cursor->FieldByName(field).AsString() : QString(); };
     nameEdit->setText(text(u"name"_s));
@@ -501,7 +620,6 @@ void TcontactsGridForm::showControls() {
     }
     m_before.clear();
     m_serviceNumberInvalid = false;
-    m_filling = false;
 }
 
 } // namespace corvane

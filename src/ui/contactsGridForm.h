@@ -84,6 +84,11 @@ private:
     void contactsTableBeforePost();
     void showControls();
     void reloadGrid();
+    void moveTo(int row);
+    void followSaved(int oldRow);
+    void dropInsertRow();
+    int cursorRow() const;
+    void setGridCurrent(int row);
     void beginEditing();
     void pushServiceNumber();
     void onTextEdited(QLineEdit* edit, const QString& field);
@@ -99,6 +104,8 @@ private:
     QMap<QLineEdit*, QString> m_before;  // what each edit showed before the typing, for Esc
     bool m_serviceNumberInvalid = false; // the typed service number is no whole number yet
     bool m_filling = false;
+    bool m_syncingGrid = false; // the window itself is moving the grid's highlight
+    int m_insertRow = -1;       // the row of the contact being composed after New Contact
 };
 
 } // namespace corvane

@@ -38,6 +38,19 @@ protected:
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
+    void clickRow(int row) {
+        QTableView* view = grid().DBGrid1;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(row, 0)).center());
+    }
+    int highlightedRow() { return grid().DBGrid1->currentIndex().row(); }
+    void startWithFive() {
+        start({{u"Ann Ash"_s, u"1"_s},
+               {u"Diaz Dee"_s, u"4"_s},
+               {u"Bob Bay"_s, u"2"_s},
+               {u"Fox Finn"_s, u"6"_s},
+               {u"Eve Elm"_s, u"5"_s}});
+    }
     void startWithContacts() {
         writeSettings("[Groups]\r\ngroup2Name=Nurses\r\ngroup5Name=Porters\r\ngroup10Name=Everyone\r\n");
         start({{u"Cy"_s, u"3"_s, 1, {10}}, {u"Ann"_s, u"1"_s, 1, {2, 10}}, {u"Bob"_s, u"2"_s, 2, {}}});
@@ -112,7 +125,8 @@ TEST_F(ContactsWindow, EmptyNewContactIsDroppedByAClickOnAnotherRow) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
         g.Insertbutton->click();
-        g.selectRow(2);
+        EXPECT_EQ(gridNames(), (QStringList{u""_s, u"Ann"_s, u"Bob"_s, u"Cy"_s})) << "the new contact has its row";
+        g.selectRow(3);
         EXPECT_EQ(cursor().State(), dsBrowse);
         EXPECT_EQ(g.nameEdit->text(), u"Cy"_s);
         EXPECT_EQ(gridNames().size(), 3);
@@ -225,6 +239,86 @@ TEST_F(ContactsWindow, TableThatCannotBeOpenedKeepsTheWindowClosed) {
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.first().startsWith(u"Contacts table not found"_s));
     EXPECT_EQ(form().toNameLabel->text(), u"kept"_s) << "the steps after the failure are skipped";
+}
+
+// The edit fields, Delete and Update act on the contact the grid highlights, however the highlight
+// got there.
+TEST_F(ContactsWindow, KeyboardMovesInTheGridMoveTheContactTheWindowActsOn) {
+    startWithFive();
+    dialogs.confirmAnswer = true;
+    openContacts([&](TcontactsGridForm& g) {
+        ASSERT_EQ(gridNames(), (QStringList{u"Ann Ash"_s, u"Bob Bay"_s, u"Diaz Dee"_s, u"Eve Elm"_s, u"Fox Finn"_s}));
+        clickRow(2);
+        EXPECT_EQ(g.nameEdit->text(), u"Diaz Dee"_s);
+        QTest::keyClick(g.DBGrid1, Qt::Key_Down);
+        QTest::keyClick(g.DBGrid1, Qt::Key_Down);
+        EXPECT_EQ(highlightedRow(), 4);
+        EXPECT_EQ(g.nameEdit->text(), u"Fox Finn"_s);
+        g.deleteButton->click();
+        EXPECT_EQ(gridNames(), (QStringList{u"Ann Ash"_s, u"Bob Bay"_s, u"Diaz Dee"_s, u"Eve Elm"_s}));
+        EXPECT_EQ(g.nameEdit->text(), u"Eve Elm"_s) << "the one before the deleted last contact";
+        EXPECT_EQ(highlightedRow(), 3);
+        QTest::keyClick(g.DBGrid1, Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(g.nameEdit->text(), u"Ann Ash"_s);
+        type(g.idEdit, u"11"_s);
+        g.Updatebutton->click();
+        QTest::keyClick(g.DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(g.nameEdit->text(), u"Eve Elm"_s);
+    });
+    contactsCursor check(windows->DataModule2);
+    check.Open();
+    EXPECT_FALSE(check.findName(u"Fox Finn"_s));
+    ASSERT_TRUE(check.findName(u"Ann Ash"_s));
+    EXPECT_EQ(check.FieldByName(u"id"_s).AsString(), u"11"_s);
+}
+
+TEST_F(ContactsWindow, RefusedMovePutsTheHighlightBackOnTheContactBeingEdited) {
+    startWithFive();
+    openContacts([&](TcontactsGridForm& g) {
+        clickRow(1);
+        type(g.idEdit, QString()); // an empty ID cannot be saved
+        QTest::keyClick(g.idEdit, Qt::Key_Backspace);
+        g.DBGrid1->setFocus();
+        QTest::keyClick(g.DBGrid1, Qt::Key_Down);
+        EXPECT_EQ(highlightedRow(), 1);
+        EXPECT_EQ(cursor().State(), dsEdit);
+        EXPECT_EQ(g.nameEdit->text(), u"Bob Bay"_s);
+        clickRow(3);
+        EXPECT_EQ(highlightedRow(), 1);
+        g.cancelButton->click();
+        EXPECT_EQ(highlightedRow(), 1);
+        EXPECT_EQ(g.idEdit->text(), u"2"_s);
+    });
+    EXPECT_EQ(dialogs.messages, (QStringList{u"Name and ID must have values"_s, u"Name and ID must have values"_s}));
+}
+
+TEST_F(ContactsWindow, SavedContactsTakeTheirRowInNameOrderAndAreScrolledIntoView) {
+    std::vector<Contact> many;
+    for (int n = 0; n < 60; ++n) {
+        many.push_back({u"Name %1"_s.arg(n, 2, 10, QChar(u'0')), QString::number(n)});
+    }
+    start(many);
+    openContacts([&](TcontactsGridForm& g) {
+        g.resize(g.size()); // laid out, so that rows have places on the screen
+        g.Insertbutton->click();
+        EXPECT_EQ(highlightedRow(), 0);
+        EXPECT_EQ(gridNames().size(), 61);
+        type(g.nameEdit, u"Zed"_s);
+        type(g.idEdit, u"99"_s);
+        g.Updatebutton->click();
+        EXPECT_EQ(gridNames().size(), 61);
+        EXPECT_EQ(gridNames().last(), u"Zed"_s);
+        EXPECT_EQ(highlightedRow(), 60);
+        const QRect row = g.DBGrid1->visualRect(g.DBGrid1->model()->index(60, 0));
+        EXPECT_TRUE(g.DBGrid1->viewport()->rect().intersects(row)) << "scrolled into view";
+
+        QTest::keyClick(g.DBGrid1, Qt::Key_Home, Qt::ControlModifier);
+        type(g.nameEdit, u"Name 30a"_s); // Name 00 becomes Name 30a
+        g.Updatebutton->click();
+        EXPECT_EQ(gridNames().indexOf(u"Name 30a"_s), 30);
+        EXPECT_EQ(highlightedRow(), 30);
+        EXPECT_EQ(gridNames().first(), u"Name 01"_s);
+    });
 }
 
 } // namespace
