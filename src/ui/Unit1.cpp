@@ -181,7 +181,7 @@ void TForm1::buildElements() {
         button->setObjectName(u"pickButton"_s + QString::number(n));
         button->setGeometry(170 + (n - 1) * 16, 283, 16, 21);
         pickButtons[n - 1] = button;
-        connect(button, &QPushButton::clicked, this, [this, n] { guarded([&] { pickButtonClick(n); }); });
+        connectGuarded(button, &QPushButton::clicked, this, m_dialogs, [this, n] { pickButtonClick(n); });
     }
 
     QFont bold = font();
@@ -241,6 +241,18 @@ void TForm1::buildElements() {
     setBackground(*groupSelectingLabel, indicatorYellow);
     groupSelectingLabel->hide();
 
+    // The message comes first: Tab from the window's start reaches the editor, then the left column
+    // from top to bottom, then the recipient choosers on the right.
+    QList<QWidget*> tabOrder{messageMemo, clearButton};
+    for (QPushButton* button : pickButtons) {
+        tabOrder.append(button);
+    }
+    tabOrder.append({sendButton, cancelSendButton, toIdedit, editIdButton, namesListbox, checkAllButton,
+                     uncheckAllButton, instructionsButton, typeNameedit, groupsListBox});
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) {
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(u"StatusBar1"_s);
     StatusBar1->setSizeGripEnabled(false);
@@ -250,29 +262,29 @@ void TForm1::buildElements() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(u"Timer1"_s);
     Timer1->setInterval(333);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([&] { Timer1Timer(); }); });
+    connectGuarded(Timer1, &QTimer::timeout, this, m_dialogs, [this] { Timer1Timer(); });
     Timer1->start();
 
-    connect(messageMemo, &QPlainTextEdit::textChanged, this, [this] { messageMemoChange(); });
-    connect(clearButton, &QPushButton::clicked, this, [this] { guarded([&] { clearButtonClick(); }); });
-    connect(sendButton, &QPushButton::clicked, this, [this] { guarded([&] { sendButtonClick(true); }); });
-    connect(cancelSendButton, &QPushButton::clicked, this, [this] { guarded([&] { cancelSendButtonClick(); }); });
-    connect(instructionsButton, &QPushButton::clicked, this, [this] { instructionsButtonClick(); });
-    connect(editIdButton, &QPushButton::clicked, this, [this] { guarded([&] { editIdButtonClick(); }); });
-    connect(checkAllButton, &QPushButton::clicked, this, [this] { guarded([&] { checkAllButtonClick(); }); });
-    connect(uncheckAllButton, &QPushButton::clicked, this, [this] { guarded([&] { uncheckAllButtonClick(); }); });
-    connect(namesListbox, &CheckListBox::clicked, this, [this] { guarded([&] { namesListboxClick(); }); });
-    connect(namesListbox, &CheckListBox::doubleClicked, this, [this] { guarded([&] { namesListboxDblClick(); }); });
-    connect(namesListbox, &CheckListBox::stateChanged, this,
+    connectGuarded(messageMemo, &QPlainTextEdit::textChanged, this, m_dialogs, [this] { messageMemoChange(); });
+    connectGuarded(clearButton, &QPushButton::clicked, this, m_dialogs, [this] { clearButtonClick(); });
+    connectGuarded(sendButton, &QPushButton::clicked, this, m_dialogs, [this] { sendButtonClick(true); });
+    connectGuarded(cancelSendButton, &QPushButton::clicked, this, m_dialogs, [this] { cancelSendButtonClick(); });
+    connectGuarded(instructionsButton, &QPushButton::clicked, this, m_dialogs, [this] { instructionsButtonClick(); });
+    connectGuarded(editIdButton, &QPushButton::clicked, this, m_dialogs, [this] { editIdButtonClick(); });
+    connectGuarded(checkAllButton, &QPushButton::clicked, this, m_dialogs, [this] { checkAllButtonClick(); });
+    connectGuarded(uncheckAllButton, &QPushButton::clicked, this, m_dialogs, [this] { uncheckAllButtonClick(); });
+    connectGuarded(namesListbox, &CheckListBox::clicked, this, m_dialogs, [this] { namesListboxClick(); });
+    connectGuarded(namesListbox, &CheckListBox::doubleClicked, this, m_dialogs, [this] { namesListboxDblClick(); });
+    connectGuarded(namesListbox, &CheckListBox::stateChanged, this, m_dialogs,
             [this](int index, Qt::CheckState oldState, Qt::CheckState newState) {
                 namesListboxStateChange(index, oldState, newState);
             });
-    connect(groupsListBox, &QListWidget::itemClicked, this, [this] { guarded([&] { groupsListBoxClick(); }); });
+    connectGuarded(groupsListBox, &QListWidget::itemClicked, this, m_dialogs, [this] { groupsListBoxClick(); });
     // A keyboard move of the highlight (arrows, Home/End, page keys, a typed letter) picks the group
     // it lands on, as a click does: the marker, the indicators and Send must name the same group.
     // Moves made from code clear the highlight, which picks nothing.
-    connect(groupsListBox, &QListWidget::currentRowChanged, this, [this] { guarded([&] { groupsListBoxClick(); }); });
-    connect(typeNameedit, &QLineEdit::textEdited, this, [this] { typeNameeditChange(); });
+    connectGuarded(groupsListBox, &QListWidget::currentRowChanged, this, m_dialogs, [this] { groupsListBoxClick(); });
+    connectGuarded(typeNameedit, &QLineEdit::textEdited, this, m_dialogs, [this] { typeNameeditChange(); });
 }
 
 void TForm1::buildMenu() {
@@ -284,19 +296,19 @@ void TForm1::buildMenu() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     Configure1 = bar->addAction(u"Configure"_s);
     Configure1->setObjectName(u"Configure1"_s);
-    connect(Configure1, &QAction::triggered, this, [this] { guarded([&] { Configure1Click(); }); });
+    connectGuarded(Configure1, &QAction::triggered, this, m_dialogs, [this] { Configure1Click(); });
     Data1 = bar->addAction(u"Contacts"_s);
     Data1->setObjectName(u"Data1"_s);
-    connect(Data1, &QAction::triggered, this, [this] { guarded([&] { ContactsDatabase1Click(); }); });
+    connectGuarded(Data1, &QAction::triggered, this, m_dialogs, [this] { ContactsDatabase1Click(); });
     SendOptions1 = bar->addMenu(u"Send Options"_s);
     SendOptions1->setObjectName(u"SendOptions1"_s);
     SendOptions1->setEnabled(false);
     SendFutureDelivery1 = SendOptions1->addAction(u"Send, Future Delivery"_s);
     SendFutureDelivery1->setObjectName(u"SendFutureDelivery1"_s);
-    connect(SendFutureDelivery1, &QAction::triggered, this, [this] { guarded([&] { sendLaterButtonClick(); }); });
+    connectGuarded(SendFutureDelivery1, &QAction::triggered, this, m_dialogs, [this] { sendLaterButtonClick(); });
     About1 = bar->addAction(u"About"_s);
     About1->setObjectName(u"About1"_s);
-    connect(About1, &QAction::triggered, this, [this] { guarded([&] { About1Click(); }); });
+    connectGuarded(About1, &QAction::triggered, this, m_dialogs, [this] { About1Click(); });
     setFixedSize(clientWidth, clientHeight + bar->sizeHint().height());
     move(327, 262);
 }

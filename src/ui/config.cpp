@@ -4,6 +4,7 @@
 #include "platform/error.h"
 #include "platform/operatorDialogs.h"
 #include "settings/settings.h"
+#include "ui/toolkit/handlerGuard.h"
 #include "ui/windowStyle.h"
 
 #include <QCheckBox>
@@ -58,14 +59,8 @@ TconfigForm::TconfigForm(Settings& settings, ServiceTable& services, OperatorDia
     buildGroupsPage();
     buildMessagesPage();
 
-    connect(SaveButton, &QPushButton::clicked, this, [this] {
-        try {
-            SaveButtonClick();
-        } catch (const Error& e) {
-            m_dialogs.showMessage(e.text());
-        }
-    });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
+    connectGuarded(SaveButton, &QPushButton::clicked, this, m_dialogs, [this] { SaveButtonClick(); });
+    connectGuarded(CancelButton, &QPushButton::clicked, this, m_dialogs, [this] { CancelButtonClick(); });
 }
 
 void TconfigForm::buildGeneralPage() {

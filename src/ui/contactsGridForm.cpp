@@ -129,7 +129,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
         box->setGeometry(10, 18 + (g - 1) * 20, 245, 18);
         box->setTristate(true);
         groupCheckboxes[g - 1] = box;
-        connect(box, &QCheckBox::clicked, this, [this, g] { guarded([&] { onGroupClicked(g); }); });
+        connectGuarded(box, &QCheckBox::clicked, this, m_dialogs, [this, g] { onGroupClicked(g); });
     }
 
     m_grid = new GridModel(this);
@@ -148,7 +148,8 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // A click or a keyboard move of the highlight both move the cursor; moves the window makes itself
     // to follow the cursor are not moves of the operator's.
-    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& at) {
+    connectGuarded(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, m_dialogs,
+                   [this](const QModelIndex& at) {
         if (!m_syncingGrid && at.isValid()) {
             selectRow(at.row());
         }
@@ -205,19 +206,25 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     exitButton = makeButton(this, "exitButton", u"Exit"_s, 474, 452, 80, 28);
     exitButton->setAutoDefault(false);
 
-    connect(Insertbutton, &QPushButton::clicked, this, [this] { guarded([&] { InsertbuttonClick(); }); });
-    connect(deleteButton, &QPushButton::clicked, this, [this] { guarded([&] { deleteButtonClick(); }); });
-    connect(Updatebutton, &QPushButton::clicked, this, [this] { guarded([&] { UpdatebuttonClick(); }); });
-    connect(cancelButton, &QPushButton::clicked, this, [this] { guarded([&] { cancelButtonClick(); }); });
-    connect(showAllContactsButton, &QPushButton::clicked, this,
-            [this] { guarded([&] { showAllContactsButtonClick(); }); });
-    connect(GroupSelectComboBox, &QComboBox::activated, this,
-            [this] { guarded([&] { GroupSelectComboBoxChange(); }); });
+    connectGuarded(Insertbutton, &QPushButton::clicked, this, m_dialogs, [this] { InsertbuttonClick(); });
+    connectGuarded(deleteButton, &QPushButton::clicked, this, m_dialogs, [this] { deleteButtonClick(); });
+    connectGuarded(Updatebutton, &QPushButton::clicked, this, m_dialogs, [this] { UpdatebuttonClick(); });
+    connectGuarded(cancelButton, &QPushButton::clicked, this, m_dialogs, [this] { cancelButtonClick(); });
+    connectGuarded(showAllContactsButton, &QPushButton::clicked, this, m_dialogs, [this] { showAllContactsButtonClick(); });
+    connectGuarded(GroupSelectComboBox, &QComboBox::activated, this, m_dialogs, [this] { GroupSelectComboBoxChange(); });
     connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
+    QList<QWidget*> tabOrder{DBGrid1, exitButton, showAllContactsButton, nameEdit, idEdit, ServicenumberEdit,
+                             passwordEdit};
+    for (GroupCheckBox* box : groupCheckboxes) {
+        tabOrder.append(box);
+    }
+    tabOrder.append({Insertbutton, deleteButton, Updatebutton, cancelButton, GroupSelectComboBox});
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) {
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
     for (QLineEdit* edit : {nameEdit, idEdit, ServicenumberEdit, passwordEdit}) {
         edit->installEventFilter(this);
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, edit] { guarded([&] { onTextEdited(edit, boundField(edit)); }); });
+        connectGuarded(edit, &QLineEdit::textEdited, this, m_dialogs, [this, edit] { onTextEdited(edit, boundField(edit)); });
     }
 }
 

@@ -3,6 +3,7 @@
 #include "engine/pagingEngine.h"
 #include "platform/clock.h"
 #include "platform/operatorDialogs.h"
+#include "ui/toolkit/handlerGuard.h"
 #include "ui/windowStyle.h"
 
 #include <QComboBox>
@@ -52,8 +53,8 @@ TSendLaterForm::TSendLaterForm(PagingEngine& engine, const Clock& clock, Operato
 
     sendButton = makeButton(this, "sendButton", u"Send"_s, 64, 190, 80, 28);
     cancelButton = makeButton(this, "cancelButton", u"Cancel"_s, 158, 190, 80, 28);
-    connect(sendButton, &QPushButton::clicked, this, [this] { sendButtonClick(); });
-    connect(cancelButton, &QPushButton::clicked, this, [this] { cancelButtonClick(); });
+    connectGuarded(sendButton, &QPushButton::clicked, this, m_dialogs, [this] { sendButtonClick(); });
+    connectGuarded(cancelButton, &QPushButton::clicked, this, m_dialogs, [this] { cancelButtonClick(); });
     amPmComboBox->setCurrentIndex(0); // FormCreate: "AM"; afterwards the operator's choice stays
 }
 

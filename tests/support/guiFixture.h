@@ -79,6 +79,19 @@ protected:
         return names;
     }
 
+    // The window's controls in the order Tab visits them, from the window's start, by objectName;
+    // disabled controls keep their place, hidden ones have none.
+    static QStringList tabOrder(QWidget& window) {
+        QStringList names;
+        for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
+            if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->isVisibleTo(&window) && !w->objectName().isEmpty() &&
+                !names.contains(w->objectName())) {
+                names.append(w->objectName());
+            }
+        }
+        return names;
+    }
+
     TempWorkingDir dir;
     ModalDialogs dialogs;
     std::unique_ptr<Clock> clock;

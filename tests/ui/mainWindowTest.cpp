@@ -164,5 +164,14 @@ TEST_F(MainWindow, PickedContactIsPagedThroughTheRealEngine) {
     EXPECT_EQ(f.messageMemo->toPlainText(), u"Hi"_s) << "the message stays for the next send";
 }
 
+TEST_F(MainWindow, MessageEditorIsFirstInTabOrder) {
+    TForm1& f = start();
+    const QStringList order = tabOrder(f);
+    ASSERT_FALSE(order.isEmpty());
+    EXPECT_EQ(order.first(), u"messageMemo"_s) << order.join(u", "_s).toStdString();
+    EXPECT_LT(order.indexOf(u"sendButton"_s), order.indexOf(u"namesListbox"_s));
+    EXPECT_LT(order.indexOf(u"typeNameedit"_s), order.indexOf(u"groupsListBox"_s));
+}
+
 } // namespace
 } // namespace corvane
