@@ -189,7 +189,7 @@ void TForm1::typeNameeditChange() {
     const CheckListModel& items = namesListbox->Items();
     const int target = nameSearchWalk(
         items.count(), [&](int i) -> const QString& { return items.item(i); }, namesListbox->ItemIndex(),
-        typeNameedit->text());
+        typeNameedit->text(), items.order());
     if (target >= 0) {
         namesListbox->setItemIndex(target);
     }

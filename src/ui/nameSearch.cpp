@@ -1,45 +1,66 @@
 #include "ui/nameSearch.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace corvane {
 
-QString foldAtoZ(const QString& text) {
-    QString folded = text;
-    for (QChar& c : folded) {
-        if (c >= u'a' && c <= u'z') {
-            c = QChar(c.unicode() - (u'a' - u'A'));
-        }
-    }
-    return folded;
+namespace {
+
+QLocale collationLocale(const QLocale& locale) {
+    return locale.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : locale;
 }
 
-int compareCodes(const QString& a, const QString& b) {
-    const auto* pa = a.utf16();
-    const auto* pb = b.utf16();
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        if (pa[i] != pb[i]) {
-            return pa[i] < pb[i] ? -1 : 1;
-        }
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+} // namespace
+
+NameOrder::NameOrder(const QLocale& locale)
+    : m_collator(collationLocale(locale)) {
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    m_collator.setNumericMode(false);
+    m_collator.setIgnorePunctuation(false);
 }
 
-int nameSearchWalk(int count, const std::function<const QString&(int)>& entry, int highlighted, const QString& text) {
+int NameOrder::collate(const QString& a, const QString& b) const {
+    return m_collator.compare(a, b);
+}
+
+bool NameOrder::before(const QString& a, const QString& b) const {
+    const int c = collate(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+void NameOrder::sort(QStringList& names) const {
+    struct Keyed {
+        QCollatorSortKey key;
+        QString name;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(static_cast<std::size_t>(names.size()));
+    for (QString& name : names) {
+        keyed.push_back({m_collator.sortKey(name), std::move(name)});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    for (std::size_t i = 0; i < keyed.size(); ++i) {
+        names[static_cast<qsizetype>(i)] = std::move(keyed[i].name);
+    }
+}
+
+int nameSearchWalk(int count, const std::function<const QString&(int)>& entry, int highlighted, const QString& text,
+                   const NameOrder& order) {
     if (count <= 0) {
         return -1;
     }
     int at = highlighted < 0 || highlighted >= count ? 0 : highlighted;
-    const QString s = foldAtoZ(text);
-    const auto folded = [&](int i) { return foldAtoZ(entry(i)); };
-    const int start = compareCodes(s, folded(at));
+    const int start = order.collate(text, entry(at));
     if (start > 0) {
-        while (compareCodes(folded(at), s) < 0 && at < count - 1) {
+        while (order.collate(entry(at), text) < 0 && at < count - 1) {
             ++at;
         }
     } else if (start < 0) {
-        while (compareCodes(folded(at), s) > 0 && at > 0 && compareCodes(folded(at - 1), s) >= 0) {
+        while (order.collate(entry(at), text) > 0 && at > 0 && order.collate(entry(at - 1), text) >= 0) {
             --at;
         }
     }

@@ -195,16 +195,31 @@ TEST_F(RecipientSelectionTest, ResetAfterTheContactsWindowLeavesNoRecipient) {
     EXPECT_EQ(f.groupsListBox->selectedItems().size(), 0);
 }
 
-TEST(NameSearch, ComparesByCodesAfterFoldingAtoZOnly) {
-    EXPECT_EQ(foldAtoZ(u"abz\u00e9{"_s), u"ABZ\u00e9{"_s);
-    EXPECT_LT(compareCodes(u"AB"_s, u"ABC"_s), 0);
-    EXPECT_GT(compareCodes(u"a"_s, u"B"_s), 0) << "no case folding inside the comparison";
-    EXPECT_EQ(compareCodes(u""_s, u""_s), 0);
-    const QStringList names = {u"adams"_s, u"baker"_s, u"clark"_s};
-    auto entry = [&](int i) -> const QString& { return names[i]; };
-    EXPECT_EQ(nameSearchWalk(0, entry, -1, u"x"_s), -1);
-    EXPECT_EQ(nameSearchWalk(3, entry, 2, u"b"_s), 1) << "backward from clark";
-    EXPECT_EQ(nameSearchWalk(3, entry, 0, u"bz"_s), 2);
+// The list sorts as a reader of the language expects, and the search walks in that same order.
+TEST(NameSearch, ListOrderIsTheLanguagesAlphabetWithoutCaseAndTheSearchFollowsIt) {
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedKingdom), QLocale::c()}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        const NameOrder order(locale);
+        QStringList names{
+            u"Zoe"_s, u"\u00c5ngstr\u00f6m"_s, u"Mueller"_s, u"adams"_s, u"M\u00fcller"_s, u"Baker"_s, u"mills"_s,
+            u"Abel"_s};
+        order.sort(names);
+        EXPECT_EQ(names, (QStringList{u"Abel"_s, u"adams"_s, u"\u00c5ngstr\u00f6m"_s, u"Baker"_s, u"mills"_s,
+                                      u"Mueller"_s, u"M\u00fcller"_s, u"Zoe"_s}));
+        auto entry = [&](int i) -> const QString& { return names[i]; };
+        struct Step {
+            const char* typed;
+            int from;
+            int highlighted;
+        };
+        for (const Step& step : {Step{"x", -1, 7}, Step{"b", 7, 3}, Step{"AN", 0, 2}, Step{"mu", 0, 5},
+                                 Step{"M\u00fcl", 0, 6}, Step{"zz", 2, 7}, Step{"", 4, 0}}) {
+            EXPECT_EQ(nameSearchWalk(int(names.size()), entry, step.from, QString::fromUtf8(step.typed), order),
+                      step.highlighted)
+                << step.typed;
+        }
+        EXPECT_EQ(nameSearchWalk(0, entry, -1, u"x"_s, order), -1);
+    }
 }
 
 // Whatever key moves the highlight, the marker, the group indicator and what Send reads agree with

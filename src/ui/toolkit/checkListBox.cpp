@@ -8,15 +8,6 @@
 
 namespace corvane {
 
-namespace {
-
-bool sortsBefore(const QString& a, const QString& b) {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
-}
-
-} // namespace
-
 int CheckListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
@@ -40,7 +31,8 @@ Qt::ItemFlags CheckListModel::flags(const QModelIndex& index) const {
 }
 
 int CheckListModel::add(const QString& item) {
-    const auto at = std::upper_bound(m_items.begin(), m_items.end(), item, sortsBefore);
+    const auto at = std::upper_bound(m_items.begin(), m_items.end(), item,
+                                     [this](const QString& a, const QString& b) { return m_order.before(a, b); });
     const int row = static_cast<int>(at - m_items.begin());
     beginInsertRows({}, row, row);
     m_items.insert(row, item);
@@ -51,7 +43,7 @@ int CheckListModel::add(const QString& item) {
 
 void CheckListModel::setItems(QStringList items) {
     beginResetModel();
-    std::stable_sort(items.begin(), items.end(), sortsBefore);
+    m_order.sort(items);
     m_items = std::move(items);
     m_states.assign(static_cast<std::size_t>(m_items.size()), static_cast<unsigned char>(Qt::Unchecked));
     m_checked = 0;

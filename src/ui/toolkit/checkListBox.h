@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/nameSearch.h"
+
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStringList>
@@ -7,7 +9,8 @@
 
 namespace corvane {
 
-// The entries of a check list: names kept sorted without regard to case, each with a tick state.
+// The entries of a check list: names kept sorted alphabetically without regard to case in the
+// user's language, each with a tick state.
 class CheckListModel final : public QAbstractListModel {
     Q_OBJECT
 
@@ -28,8 +31,10 @@ public:
     int stateCount(Qt::CheckState state) const;
     // Indexes of the items in this state, in list order.
     QList<int> itemsIn(Qt::CheckState state) const;
+    const NameOrder& order() const { return m_order; }
 
 private:
+    NameOrder m_order;
     QStringList m_items;
     std::vector<unsigned char> m_states;
     int m_checked = 0;
