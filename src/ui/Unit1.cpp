@@ -102,6 +102,9 @@ TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock)
     , m_dialogs(dialogs)
     , m_clientSocket(std::make_unique<SocketClient>()) {
     setObjectName(u"Form1"_s);
+    // A fixed border with the system menu, minimise and close, and no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_engine = std::make_unique<PagingEngine>(EngineWiring{*m_clientSocket, *this, *this, *this, settings, clock,
                                                            LongTimeFormat::fromLocale(QLocale::system()), nullptr});
     m_guardedEvents =
@@ -276,9 +279,9 @@ void TForm1::buildElements() {
     connectGuarded(namesListbox, &CheckListBox::clicked, this, m_dialogs, [this] { namesListboxClick(); });
     connectGuarded(namesListbox, &CheckListBox::doubleClicked, this, m_dialogs, [this] { namesListboxDblClick(); });
     connectGuarded(namesListbox, &CheckListBox::stateChanged, this, m_dialogs,
-            [this](int index, Qt::CheckState oldState, Qt::CheckState newState) {
-                namesListboxStateChange(index, oldState, newState);
-            });
+                   [this](int index, Qt::CheckState oldState, Qt::CheckState newState) {
+                       namesListboxStateChange(index, oldState, newState);
+                   });
     connectGuarded(groupsListBox, &QListWidget::itemClicked, this, m_dialogs, [this] { groupsListBoxClick(); });
     // A keyboard move of the highlight (arrows, Home/End, page keys, a typed letter) picks the group
     // it lands on, as a click does: the marker, the indicators and Send must name the same group.

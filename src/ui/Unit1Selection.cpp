@@ -92,6 +92,7 @@ void TForm1::namesListboxClick() {
     }
     toNameLabel->setText(name);
     toIdedit->setText(found.id);
+    toIdedit->setCursorPosition(0); // a long ID shows its first digits
     arrowlabel->show();
     m_arrowCountdown = 2;
 }

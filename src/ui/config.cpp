@@ -182,6 +182,7 @@ void TconfigForm::FormShow() {
     }
     loggingEnabledCheckbox->setChecked(m_settings.loggingEnabled);
     loggingDirEdit->setText(m_settings.loggingDir);
+    loggingDirEdit->setCursorPosition(0); // a long path shows its start, where it differs
     hideCheckallCheckbox->setChecked(m_settings.hideCheckAllButton);
 }
 

@@ -3,6 +3,7 @@
 #include "printers.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -146,6 +147,16 @@ TEST_F(ConfigWindow, ClosingRefillsTheGroupsListButLeavesTheSelection) {
     EXPECT_TRUE(form().groupsListBox->selectedItems().isEmpty());
     EXPECT_EQ(form().toNameLabel->text(), u"[Group 3]"_s);
     EXPECT_FALSE(form().groupSelectingLabel->isHidden());
+}
+
+TEST_F(ConfigWindow, LongLogDirectoryShowsItsStart) {
+    QDir().mkpath(u"var/spool/paging/site-one/logs"_s);
+    writeSettings("[LOGGING]\r\nloggingDir=./var/spool/paging/site-one/logs/\r\n");
+    start();
+    configure([&](TconfigForm& c) {
+        ASSERT_EQ(c.loggingDirEdit->text(), u"./var/spool/paging/site-one/logs/"_s);
+        EXPECT_EQ(c.loggingDirEdit->cursorPosition(), 0);
+    });
 }
 
 } // namespace

@@ -30,6 +30,8 @@ TEST_F(MainWindow, StartsWithEveryElementInItsInitialState) {
     EXPECT_EQ(f.centralWidget()->width(), 621);
     EXPECT_EQ(f.centralWidget()->height() + f.StatusBar1->height(), 470);
     EXPECT_FALSE(f.SendOptions1->menuAction()->isVisible());
+    EXPECT_FALSE(f.windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << "no maximise box";
+    EXPECT_TRUE(f.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
 
     const std::pair<const char*, QString> texts[] = {
         {"toNameLabel", u"[ ]"_s},

@@ -255,5 +255,14 @@ TEST_F(RecipientSelectionTest, TypedLetterInTheNamesListPicksTheNameItMovesTo) {
     EXPECT_EQ(f.toIdedit->text(), u"300"_s);
 }
 
+// A pager ID of 20 digits does not fit the field: it shows its first digits, not its last.
+TEST_F(RecipientSelectionTest, LongPagerIdShowsItsStart) {
+    writeSettings("");
+    TForm1& f = start({{u"Long Id"_s, u"12345678901234567890"_s, 1}});
+    clickName(0, false);
+    ASSERT_EQ(f.toIdedit->text(), u"12345678901234567890"_s);
+    EXPECT_EQ(f.toIdedit->cursorPosition(), 0);
+}
+
 } // namespace
 } // namespace corvane
