@@ -178,11 +178,15 @@ void TForm1::buildElements() {
 
     clearButton = makeButton(central, "clearButton", u"Clear"_s, 8, 282, 58, 24);
     clearButton->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
-    standardMessagesLabel = makeLabel(central, "standardMessagesLabel", u"Quick-Messages:"_s, 70, 285, 100, 18);
+    // The caption takes the width its text needs at the window's font, and the eight buttons follow it.
+    standardMessagesLabel = makeLabel(central, "standardMessagesLabel", u"Quick-Messages:"_s, 68, 285, 100, 18);
+    standardMessagesLabel->setFixedWidth(standardMessagesLabel->fontMetrics().horizontalAdvance(u"Quick-Messages:"_s) +
+                                         2);
+    const int firstPick = standardMessagesLabel->geometry().right() + 2;
     for (int n = 1; n <= quickMessageCount; ++n) {
         auto* button = new QPushButton(QString::number(n), central);
         button->setObjectName(u"pickButton"_s + QString::number(n));
-        button->setGeometry(170 + (n - 1) * 16, 283, 16, 21);
+        button->setGeometry(firstPick + (n - 1) * 16, 283, 16, 21);
         pickButtons[n - 1] = button;
         connectGuarded(button, &QPushButton::clicked, this, m_dialogs, [this, n] { pickButtonClick(n); });
     }
@@ -227,9 +231,11 @@ void TForm1::buildElements() {
     instructionsButton = makeButton(central, "instructionsButton", u"Instructions"_s, 518, 186, 96, 24);
 
     Label8 = makeLabel(central, "Label8", u"name search:"_s, 308, 282, 80, 18);
+    Label8->setFixedWidth(Label8->fontMetrics().horizontalAdvance(u"name search:"_s) + 2);
     typeNameedit = new QLineEdit(central);
     typeNameedit->setObjectName(u"typeNameedit"_s);
-    typeNameedit->setGeometry(390, 280, 122, 22);
+    const int searchLeft = Label8->geometry().right() + 4;
+    typeNameedit->setGeometry(searchLeft, 280, 512 - searchLeft, 22);
     setBackground(*typeNameedit, Qt::white);
     typeNameedit->installEventFilter(this);
 

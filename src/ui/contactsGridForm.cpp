@@ -11,7 +11,9 @@
 #include <QAbstractTableModel>
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -122,11 +124,11 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
 
     auto* groups = new QGroupBox(u"Group memberships"_s, this);
     groups->setObjectName(u"GroupBox1"_s);
-    groups->setGeometry(8, 110, 262, 226);
+    groups->setGeometry(8, 96, 262, 218);
     for (int g = 1; g <= groupCount; ++g) {
         auto* box = new GroupCheckBox(groups);
         box->setObjectName(u"group%1checkbox"_s.arg(g));
-        box->setGeometry(10, 18 + (g - 1) * 20, 245, 18);
+        box->setGeometry(10, 20 + (g - 1) * 19, 245, 19);
         box->setTristate(true);
         groupCheckboxes[g - 1] = box;
         connectGuarded(box, &QCheckBox::clicked, this, m_dialogs, [this, g] { onGroupClicked(g); });
@@ -136,7 +138,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(u"DBGrid1"_s);
     DBGrid1->setModel(m_grid);
-    DBGrid1->setGeometry(280, 10, 274, 250);
+    DBGrid1->setGeometry(280, 10, 274, 222);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -150,58 +152,74 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     // to follow the cursor are not moves of the operator's.
     connectGuarded(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, m_dialogs,
                    [this](const QModelIndex& at) {
-        if (!m_syncingGrid && at.isValid()) {
-            selectRow(at.row());
-        }
-    });
+                       if (!m_syncingGrid && at.isValid()) {
+                           selectRow(at.row());
+                       }
+                   });
 
-    Insertbutton = makeButton(this, "Insertbutton", u"New Contact"_s, 280, 268, 134, 26);
-    deleteButton = makeButton(this, "deleteButton", u"Delete Contact"_s, 420, 268, 134, 26);
-    Updatebutton = makeButton(this, "Updatebutton", u"Update"_s, 280, 298, 134, 26);
+    Insertbutton = makeButton(this, "Insertbutton", u"New Contact"_s, 280, 238, 134, 26);
+    deleteButton = makeButton(this, "deleteButton", u"Delete Contact"_s, 420, 238, 134, 26);
+    Updatebutton = makeButton(this, "Updatebutton", u"Update"_s, 280, 268, 134, 26);
     Updatebutton->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
-    cancelButton = makeButton(this, "cancelButton", u"Cancel"_s, 420, 298, 134, 26);
+    cancelButton = makeButton(this, "cancelButton", u"Cancel"_s, 420, 268, 134, 26);
     cancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     for (QPushButton* button : {Insertbutton, deleteButton, Updatebutton, cancelButton}) {
         button->setAutoDefault(false);
     }
 
-    shrinkToFit(*makeLabel(this, "Label4", u"Show only..."_s, 280, 332, 66, 18));
-    GroupSelectComboBox = new QComboBox(this);
+    // The filter row spans the window, so that "Group 10: " and the longest group name fit; its parts
+    // take the widths their texts need.
+    auto* filterRow = new QWidget(this);
+    filterRow->setGeometry(8, 320, 546, 28);
+    auto* filterLayout = new QHBoxLayout(filterRow);
+    filterLayout->setContentsMargins(0, 0, 0, 0);
+    auto* showOnly = new QLabel(u"Show only..."_s, filterRow);
+    showOnly->setObjectName(u"Label4"_s);
+    GroupSelectComboBox = new QComboBox(filterRow);
     GroupSelectComboBox->setObjectName(u"GroupSelectComboBox"_s);
-    GroupSelectComboBox->setGeometry(346, 330, 146, 22);
-    showAllContactsButton = makeButton(this, "showAllContactsButton", u"Show ALL"_s, 494, 329, 60, 24);
+    showOnly->setBuddy(GroupSelectComboBox);
+    showAllContactsButton = new QPushButton(u"Show ALL"_s, filterRow);
+    showAllContactsButton->setObjectName(u"showAllContactsButton"_s);
     showAllContactsButton->setAutoDefault(false);
-    showingGroupsLabel = makeLabel(this, "showingGroupsLabel", QString(), 0, 358, 562, 18);
+    filterLayout->addWidget(showOnly);
+    filterLayout->addWidget(GroupSelectComboBox, 1);
+    filterLayout->addWidget(showAllContactsButton);
+    showingGroupsLabel = makeLabel(this, "showingGroupsLabel", QString(), 0, 352, 562, 18);
     showingGroupsLabel->setAlignment(Qt::AlignCenter);
     setTextColour(*showingGroupsLabel, Qt::red);
     showingGroupsLabel->hide();
 
     auto* rule = new QFrame(this);
-    rule->setGeometry(0, 380, 562, 2);
+    rule->setGeometry(0, 374, 562, 2);
     setBackground(*rule, Qt::black);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(u"servicelistPanel"_s);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setGeometry(8, 388, 300, 94);
-    auto* title = makeLabel(panel, "servicelistTitle", u" SERVICES LIST - Reference "_s, 2, 2, 296, 16);
+    panel->setGeometry(8, 380, 310, 104);
+    // The window's own font throughout; the rows take the height that font needs.
+    auto* servicesGrid = new QGridLayout(panel);
+    servicesGrid->setContentsMargins(4, 2, 4, 2);
+    servicesGrid->setHorizontalSpacing(4);
+    servicesGrid->setVerticalSpacing(0);
+    auto* title = new QLabel(u" SERVICES LIST - Reference "_s, panel);
+    title->setObjectName(u"servicelistTitle"_s);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
+    servicesGrid->addWidget(title, 0, 0, 1, 4);
     for (int n = 1; n <= serviceCount; ++n) {
-        const int column = (n - 1) / 6;
-        const int row = (n - 1) % 6;
-        const int x = 6 + column * 148;
-        const int y = 20 + row * 12;
-        auto* number = new QLabel(QString::number(n) + u':', panel);
-        number->setGeometry(x, y, 22, 12);
-        QFont small = number->font();
-        small.setPointSizeF(small.pointSizeF() * 0.8);
-        number->setFont(small);
-        serviceLabels[n - 1] =
-            makeLabel(panel, QString(u"service%1Label"_s.arg(n)).toLatin1().constData(), QString(), x + 24, y, 109, 12);
-        serviceLabels[n - 1]->setFont(small);
+        const int column = (n - 1) / 6 * 2;
+        const int row = 1 + (n - 1) % 6;
+        servicesGrid->addWidget(new QLabel(QString::number(n) + u':', panel), row, column);
+        auto* name = new QLabel(panel);
+        name->setObjectName(u"service%1Label"_s.arg(n));
+        name->setFixedWidth(109); // a long name is clipped here by design
+        servicesGrid->addWidget(name, row, column + 1);
+        serviceLabels[n - 1] = name;
     }
+    servicesGrid->setColumnStretch(1, 1);
+    servicesGrid->setColumnStretch(3, 1);
 
     exitButton = makeButton(this, "exitButton", u"Exit"_s, 474, 452, 80, 28);
     exitButton->setAutoDefault(false);
@@ -210,11 +228,13 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     connectGuarded(deleteButton, &QPushButton::clicked, this, m_dialogs, [this] { deleteButtonClick(); });
     connectGuarded(Updatebutton, &QPushButton::clicked, this, m_dialogs, [this] { UpdatebuttonClick(); });
     connectGuarded(cancelButton, &QPushButton::clicked, this, m_dialogs, [this] { cancelButtonClick(); });
-    connectGuarded(showAllContactsButton, &QPushButton::clicked, this, m_dialogs, [this] { showAllContactsButtonClick(); });
-    connectGuarded(GroupSelectComboBox, &QComboBox::activated, this, m_dialogs, [this] { GroupSelectComboBoxChange(); });
+    connectGuarded(showAllContactsButton, &QPushButton::clicked, this, m_dialogs,
+                   [this] { showAllContactsButtonClick(); });
+    connectGuarded(GroupSelectComboBox, &QComboBox::activated, this, m_dialogs,
+                   [this] { GroupSelectComboBoxChange(); });
     connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
-    QList<QWidget*> tabOrder{DBGrid1, exitButton, showAllContactsButton, nameEdit, idEdit, ServicenumberEdit,
-                             passwordEdit};
+    QList<QWidget*> tabOrder{DBGrid1, exitButton,        showAllContactsButton, nameEdit,
+                             idEdit,  ServicenumberEdit, passwordEdit};
     for (GroupCheckBox* box : groupCheckboxes) {
         tabOrder.append(box);
     }
@@ -224,7 +244,8 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     }
     for (QLineEdit* edit : {nameEdit, idEdit, ServicenumberEdit, passwordEdit}) {
         edit->installEventFilter(this);
-        connectGuarded(edit, &QLineEdit::textEdited, this, m_dialogs, [this, edit] { onTextEdited(edit, boundField(edit)); });
+        connectGuarded(edit, &QLineEdit::textEdited, this, m_dialogs,
+                       [this, edit] { onTextEdited(edit, boundField(edit)); });
     }
 }
 

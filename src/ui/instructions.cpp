@@ -2,6 +2,7 @@
 
 #include "ui/windowStyle.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -46,9 +47,35 @@ TInstructionsForm::TInstructionsForm(QWidget* parent)
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setPlainText(instructionLines().join(u'\n'));
     Memo1->setGeometry(0, 0, 404, 270);
+    fitLinesToMemo();
     auto* ok = makeButton(this, "okButton", u"OK"_s, 164, 278, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// The twenty lines are written to be read as lines: the text takes the largest size, up to the
+// window's own, at which the longest line fits the width and all twenty fit the height, so the word
+// wrap never breaks a line and nothing needs scrolling.
+void TInstructionsForm::fitLinesToMemo() {
+    const QStringList lines = instructionLines();
+    const QMargins margins = Memo1->contentsMargins();
+    const qreal documentMargin = Memo1->document()->documentMargin();
+    const qreal width = Memo1->width() - margins.left() - margins.right() - 2 * documentMargin - 4;
+    const qreal height = Memo1->height() - margins.top() - margins.bottom() - 2 * documentMargin - 2;
+    QFont font = Memo1->font();
+    const auto fits = [&] {
+        const QFontMetricsF metrics(font);
+        for (const QString& line : lines) {
+            if (metrics.horizontalAdvance(line) > width) {
+                return false;
+            }
+        }
+        return metrics.lineSpacing() * lines.size() <= height;
+    };
+    while (!fits() && font.pointSizeF() > 5) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    Memo1->setFont(font);
 }
 
 // The OK button is the window's default button: Enter closes the window.

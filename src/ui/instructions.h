@@ -19,6 +19,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void fitLinesToMemo();
 };
 
 } // namespace corvane

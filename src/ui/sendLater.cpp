@@ -44,12 +44,10 @@ TSendLaterForm::TSendLaterForm(PagingEngine& engine, const Clock& clock, Operato
     makeLabel(frame, "Label5", u"(hh:mm)"_s, 52, 68, 60, 16);
     makeLabel(frame, "Label6", u"example: 06:45  PM"_s, 120, 68, 150, 16);
 
-    for (QLabel* line :
-         {makeLabel(this, "Label7", u"Use this screen to send a message, for later delivery."_s, 8, 118, 290, 16),
-          makeLabel(this, "Label8", u"To send a message for immediate delivery, choose 'Cancel'"_s, 8, 138, 290, 16),
-          makeLabel(this, "Label9", u"below, and use the normal SEND button on the main screen."_s, 8, 154, 290, 16)}) {
-        shrinkToFit(*line);
-    }
+    shareFittingFont(
+        {makeLabel(this, "Label7", u"Use this screen to send a message, for later delivery."_s, 8, 118, 290, 18),
+         makeLabel(this, "Label8", u"To send a message for immediate delivery, choose 'Cancel'"_s, 8, 138, 290, 18),
+         makeLabel(this, "Label9", u"below, and use the normal SEND button on the main screen."_s, 8, 156, 290, 18)});
 
     sendButton = makeButton(this, "sendButton", u"Send"_s, 64, 190, 80, 28);
     cancelButton = makeButton(this, "cancelButton", u"Cancel"_s, 158, 190, 80, 28);

@@ -34,11 +34,8 @@ TviewContactForm::TviewContactForm(QWidget* parent)
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    for (QLabel* note :
-         {makeLabel(this, "noteLabel1", u"NOTE:  To edit contact information, use the"_s, 4, 120, 263, 18),
-          makeLabel(this, "notelabel2", u"Contacts Database in the Main menu."_s, 4, 138, 263, 18)}) {
-        shrinkToFit(*note);
-    }
+    shareFittingFont({makeLabel(this, "noteLabel1", u"NOTE:  To edit contact information, use the"_s, 4, 120, 263, 18),
+                      makeLabel(this, "notelabel2", u"Contacts Database in the Main menu."_s, 4, 138, 263, 18)});
 }
 
 } // namespace corvane

@@ -29,12 +29,26 @@ void setTextColour(QWidget& widget, const QColor& colour) {
     widget.setPalette(palette);
 }
 
-void shrinkToFit(QLabel& label) {
-    QFont font = label.font();
-    while (QFontMetrics(font).horizontalAdvance(label.text()) > label.width() && font.pointSizeF() > 5) {
+void shareFittingFont(std::initializer_list<QLabel*> lines) {
+    if (lines.size() == 0) {
+        return;
+    }
+    QFont font = (*lines.begin())->font();
+    const auto allFit = [&] {
+        const QFontMetrics metrics(font);
+        for (const QLabel* line : lines) {
+            if (metrics.horizontalAdvance(line->text()) > line->contentsRect().width()) {
+                return false;
+            }
+        }
+        return true;
+    };
+    while (!allFit() && font.pointSizeF() > 5) {
         font.setPointSizeF(font.pointSizeF() - 0.25);
     }
-    label.setFont(font);
+    for (QLabel* line : lines) {
+        line->setFont(font);
+    }
 }
 
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height) {

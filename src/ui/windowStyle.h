@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <initializer_list>
 
 class QLabel;
 class QLineEdit;
@@ -19,8 +20,9 @@ inline const QColor captionNavy(0x00, 0x00, 0x80);
 void makeFixedDialogWindow(QWidget& window, int clientWidth, int clientHeight);
 void setBackground(QWidget& widget, const QColor& colour);
 void setTextColour(QWidget& widget, const QColor& colour);
-// Makes the label's font smaller, as far as needed, so that its text fits its width unclipped.
-void shrinkToFit(QLabel& label);
+// Gives a run of neighbouring lines one font: the window's own, or, where one of them would not fit
+// its width, the largest smaller size at which all of them fit. Neighbours never differ in size.
+void shareFittingFont(std::initializer_list<QLabel*> lines);
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height);
 // A one-line edit at a fixed place; maxLength 0 leaves its length open.
 QLineEdit* makeEdit(QWidget* parent, const QString& objectName, int x, int y, int width, int maxLength);
