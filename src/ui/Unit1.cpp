@@ -112,6 +112,14 @@ TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock)
     m_clientSocket->setEvents(m_guardedEvents.get());
     buildElements();
     buildMenu();
+    messageMemo->setAccessibleName(u"Message"_s);
+    toIdedit->setAccessibleName(u"Pager ID"_s);
+    namesListbox->setAccessibleName(u"Contacts list"_s);
+    groupsListBox->setAccessibleName(u"Groups"_s);
+    for (int n = 1; n <= quickMessageCount; ++n) {
+        pickButtons[n - 1]->setAccessibleName(u"Quick message %1"_s.arg(n));
+    }
+    nameControlsForScreenReaders(*this);
     FormCreate();
 }
 

@@ -55,6 +55,7 @@ TAboutForm::TAboutForm(QWidget* mainWindow)
     auto* ok = makeButton(this, "okButton", u"OK"_s, 85, 240, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    nameControlsForScreenReaders(*this);
 }
 
 void TAboutForm::showEvent(QShowEvent* event) {

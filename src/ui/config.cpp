@@ -61,6 +61,21 @@ TconfigForm::TconfigForm(Settings& settings, ServiceTable& services, OperatorDia
 
     connectGuarded(SaveButton, &QPushButton::clicked, this, m_dialogs, [this] { SaveButtonClick(); });
     connectGuarded(CancelButton, &QPushButton::clicked, this, m_dialogs, [this] { CancelButtonClick(); });
+
+    PageControl1->setAccessibleName(u"Settings pages"_s);
+    const char* kinds[5] = {"name", "address", "port", "most characters", "characters per page"};
+    for (int n = 1; n <= serviceCount; ++n) {
+        for (int c = 0; c < 5; ++c) {
+            serviceEdits[n - 1][c]->setAccessibleName(u"Service %1 %2"_s.arg(n).arg(QString::fromLatin1(kinds[c])));
+        }
+    }
+    for (int n = 1; n <= groupCount; ++n) {
+        groupNameEdits[n - 1]->setAccessibleName(u"Group %1 name"_s.arg(n));
+    }
+    for (int n = 1; n <= quickMessageCount; ++n) {
+        messageEdits[n - 1]->setAccessibleName(u"Quick message %1"_s.arg(n));
+    }
+    nameControlsForScreenReaders(*this);
 }
 
 void TconfigForm::buildGeneralPage() {

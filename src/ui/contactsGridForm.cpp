@@ -233,6 +233,10 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     connectGuarded(GroupSelectComboBox, &QComboBox::activated, this, m_dialogs,
                    [this] { GroupSelectComboBoxChange(); });
     connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
+    DBGrid1->setAccessibleName(u"Contacts"_s);
+    GroupSelectComboBox->setAccessibleName(u"Show only"_s);
+    nameControlsForScreenReaders(*this);
+
     QList<QWidget*> tabOrder{DBGrid1, exitButton,        showAllContactsButton, nameEdit,
                              idEdit,  ServicenumberEdit, passwordEdit};
     for (GroupCheckBox* box : groupCheckboxes) {
@@ -283,6 +287,7 @@ void TcontactsGridForm::FormShow() {
     for (int g = 1; g <= groupCount; ++g) {
         const QString& name = m_settings.groupNames[g];
         groupCheckboxes[g - 1]->setText(name);
+        groupCheckboxes[g - 1]->setAccessibleName(name.isEmpty() ? u"Group %1"_s.arg(g) : name);
         groupCheckboxes[g - 1]->setEnabled(!name.isEmpty());
         if (!name.isEmpty()) {
             GroupSelectComboBox->addItem(u"Group "_s + QString::number(g) + u": "_s + name);

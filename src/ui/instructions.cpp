@@ -51,6 +51,8 @@ TInstructionsForm::TInstructionsForm(QWidget* parent)
     auto* ok = makeButton(this, "okButton", u"OK"_s, 164, 278, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
+    Memo1->setAccessibleName(u"Instructions"_s);
+    nameControlsForScreenReaders(*this);
 }
 
 // The twenty lines are written to be read as lines: the text takes the largest size, up to the

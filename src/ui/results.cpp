@@ -23,6 +23,7 @@ TsendingMemoForm::TsendingMemoForm(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(sendingMemo);
+    sendingMemo->setAccessibleName(u"SNPP results"_s);
 }
 
 void TsendingMemoForm::clearLines() {

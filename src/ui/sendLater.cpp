@@ -54,6 +54,8 @@ TSendLaterForm::TSendLaterForm(PagingEngine& engine, const Clock& clock, Operato
     connectGuarded(sendButton, &QPushButton::clicked, this, m_dialogs, [this] { sendButtonClick(); });
     connectGuarded(cancelButton, &QPushButton::clicked, this, m_dialogs, [this] { cancelButtonClick(); });
     amPmComboBox->setCurrentIndex(0); // FormCreate: "AM"; afterwards the operator's choice stays
+    amPmComboBox->setAccessibleName(u"AM or PM"_s);
+    nameControlsForScreenReaders(*this);
 }
 
 void TSendLaterForm::showEvent(QShowEvent* event) {

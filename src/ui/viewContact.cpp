@@ -36,6 +36,7 @@ TviewContactForm::TviewContactForm(QWidget* parent)
 
     shareFittingFont({makeLabel(this, "noteLabel1", u"NOTE:  To edit contact information, use the"_s, 4, 120, 263, 18),
                       makeLabel(this, "notelabel2", u"Contacts Database in the Main menu."_s, 4, 138, 263, 18)});
+    nameControlsForScreenReaders(*this);
 }
 
 } // namespace corvane

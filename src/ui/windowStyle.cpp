@@ -1,5 +1,6 @@
 #include "ui/windowStyle.h"
 
+#include <QAbstractButton>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,57 @@ void shareFittingFont(std::initializer_list<QLabel*> lines) {
     }
     for (QLabel* line : lines) {
         line->setFont(font);
+    }
+}
+
+namespace {
+
+QString spoken(QString caption) {
+    caption.remove(u'&');
+    caption = caption.trimmed();
+    while (caption.endsWith(u':')) {
+        caption.chop(1);
+    }
+    return caption.trimmed();
+}
+
+// The caption standing left of the control on its line, in the same parent.
+QString captionBeside(const QWidget& control) {
+    const QRect at = control.geometry();
+    const QLabel* best = nullptr;
+    for (const QObject* sibling : control.parentWidget()->children()) {
+        const auto* label = qobject_cast<const QLabel*>(sibling);
+        if (label == nullptr || label->text().isEmpty()) {
+            continue;
+        }
+        const QRect rect = label->geometry();
+        const int middle = rect.center().y();
+        if (middle >= at.top() - 4 && middle <= at.bottom() + 4 && rect.right() <= at.left() + 2 &&
+            (best == nullptr || rect.right() > best->geometry().right())) {
+            best = label;
+        }
+    }
+    return best != nullptr ? spoken(best->text()) : QString();
+}
+
+} // namespace
+
+void nameControlsForScreenReaders(QWidget& window) {
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (control->focusPolicy() == Qt::NoFocus || !control->accessibleName().isEmpty() ||
+            control->parentWidget() == nullptr) {
+            continue;
+        }
+        QString name;
+        if (const auto* button = qobject_cast<const QAbstractButton*>(control); button != nullptr) {
+            name = spoken(button->text());
+        }
+        if (name.isEmpty()) {
+            name = captionBeside(*control);
+        }
+        if (!name.isEmpty()) {
+            control->setAccessibleName(name);
+        }
     }
 }
 

@@ -23,6 +23,9 @@ void setTextColour(QWidget& widget, const QColor& colour);
 // Gives a run of neighbouring lines one font: the window's own, or, where one of them would not fit
 // its width, the largest smaller size at which all of them fit. Neighbours never differ in size.
 void shareFittingFont(std::initializer_list<QLabel*> lines);
+// Gives every control of the window a name that a screen reader can speak: a button or a check box
+// its caption, an input the caption left of it on the same line. Names given beforehand are kept.
+void nameControlsForScreenReaders(QWidget& window);
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height);
 // A one-line edit at a fixed place; maxLength 0 leaves its length open.
 QLineEdit* makeEdit(QWidget* parent, const QString& objectName, int x, int y, int width, int maxLength);

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -110,6 +111,38 @@ TEST_F(WindowLayout, InstructionsReadAsTheirTwentyLines) {
     }
     EXPECT_EQ(memo.verticalScrollBar()->maximum(), 0) << "nothing to scroll";
     EXPECT_EQ(instructions.size(), QSize(404, 310));
+}
+
+// A screen reader can name every control the keyboard reaches.
+TEST_F(WindowLayout, EveryControlHasAnAccessibleName) {
+    writeSettings("[Groups]\r\ngroup1Name=Night shift\r\n");
+    TForm1& f = start({{u"Ann"_s, u"1"_s, 1, {1}}});
+    windows->contactsGridForm.FormShow();
+    for (QWidget* window : QList<QWidget*>{&f, &windows->contactsGridForm, &windows->viewContactForm,
+                                           &windows->InstructionsForm, &windows->sendingMemoForm, &windows->configForm,
+                                           &windows->AboutForm, &windows->SendLaterForm}) {
+        QStringList unnamed;
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            // Scroll bars and the parts inside item views and tab bars are named by their owners.
+            if ((control->focusPolicy() & Qt::TabFocus) != 0 && control->accessibleName().isEmpty() &&
+                !control->objectName().isEmpty() && !control->objectName().startsWith(u"qt_"_s)) {
+                unnamed.append(control->objectName());
+            }
+        }
+        EXPECT_EQ(unnamed, QStringList{}) << window->objectName().toStdString();
+    }
+    const std::pair<QWidget*, QString> spotChecks[] = {
+        {f.typeNameedit, u"name search"_s},
+        {f.sendButton, u"Send"_s},
+        {windows->contactsGridForm.nameEdit, u"Name"_s},
+        {windows->contactsGridForm.groupCheckboxes[1], u"Group 2"_s},
+        {windows->configForm.timeoutEdit, u"SNPP Timeout"_s},
+        {windows->configForm.loggingEnabledCheckbox, u"Logs enabled"_s},
+        {windows->SendLaterForm.monthEdit, u"Month"_s},
+    };
+    for (const auto& [control, name] : spotChecks) {
+        EXPECT_EQ(control->accessibleName(), name) << control->objectName().toStdString();
+    }
 }
 
 } // namespace
