@@ -1,6 +1,7 @@
 // The desktop program with 100,000 contacts: start to a shown main window, filling the names list,
-// one name-search keystroke; and the results window's cost per appended line, at the start and at
-// the end of 20,000 lines. Run: QT_QPA_PLATFORM=offscreen build/bin/uiBench [contacts]
+// one name-search keystroke; the contacts window's cost of a click, an update, a new contact and a
+// delete; and the results window's cost per appended line, at the start and at the end of 20,000
+// lines. Run: QT_QPA_PLATFORM=offscreen build/bin/uiBench [contacts]
 #include "benchSupport.h"
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <cstdio>
@@ -71,6 +73,39 @@ int main(int argc, char** argv) {
     form.typeNameedit->setText(QStringLiteral("Contact 50"));
     form.typeNameeditChange();
     const double nextKey = ms(timer);
+
+    // The contacts window: each change the operator makes, timed from the click to the window showing
+    // the result.
+    TcontactsGridForm& contacts = windows.contactsGridForm;
+    timer.restart();
+    contacts.FormShow();
+    contacts.show();
+    const double contactsOpen = ms(timer);
+    const int rows = contacts.DBGrid1->model()->rowCount();
+    timer.restart();
+    contacts.selectRow(rows / 2);
+    const double contactsClick = ms(timer);
+    contacts.nameEdit->setText(QStringLiteral("Aardvark, renamed"));
+    emit contacts.nameEdit->textEdited(contacts.nameEdit->text());
+    timer.restart();
+    contacts.UpdatebuttonClick();
+    const double contactsUpdate = ms(timer);
+    timer.restart();
+    contacts.InsertbuttonClick();
+    contacts.nameEdit->setText(QStringLiteral("Zebra, new"));
+    emit contacts.nameEdit->textEdited(contacts.nameEdit->text());
+    contacts.idEdit->setText(QStringLiteral("5559999"));
+    emit contacts.idEdit->textEdited(contacts.idEdit->text());
+    contacts.UpdatebuttonClick();
+    const double contactsInsert = ms(timer);
+    timer.restart();
+    contacts.deleteButtonClick();
+    const double contactsDelete = ms(timer);
+    const bool contactsConsistent =
+        contacts.DBGrid1->model()->rowCount() == rows &&
+        contacts.DBGrid1->model()->index(0, 0).data().toString() == QStringLiteral("Aardvark, renamed");
+    contacts.hide();
+    contacts.contactsTable()->Close();
 
     TsendingMemoForm& results = windows.sendingMemoForm;
     results.show();
@@ -134,6 +169,12 @@ int main(int argc, char** argv) {
     std::printf("fill the names list             %9.1f ms\n", fill);
     std::printf("name search, first keystroke    %9.3f ms\n", firstKey);
     std::printf("name search, next keystroke     %9.3f ms\n", nextKey);
+    std::printf("contacts window, open           %9.1f ms\n", contactsOpen);
+    std::printf("contacts window, click a row    %9.3f ms\n", contactsClick);
+    std::printf("contacts window, update (rename)%9.3f ms\n", contactsUpdate);
+    std::printf("contacts window, new + update   %9.3f ms\n", contactsInsert);
+    std::printf("contacts window, delete         %9.3f ms   (grid consistent: %s)\n", contactsDelete,
+                contactsConsistent ? "yes" : "NO");
     std::printf("results lines 1-2000            %9.3f us/line\n", firstBlock * 1000 / block);
     std::printf("results lines 18001-20000       %9.3f us/line   (end/start ratio %.2f)\n", lastBlock * 1000 / block,
                 lastBlock / firstBlock);

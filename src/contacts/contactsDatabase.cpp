@@ -215,6 +215,18 @@ QString ContactsDatabase::queryPlan(const QString& sql) {
     return steps.join(u'\n');
 }
 
+ReadTransaction::ReadTransaction(ContactsDatabase& database)
+    : m_db(database.handle()) {
+    m_began = m_db != nullptr && sqlite3_get_autocommit(m_db) != 0 &&
+              sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (m_began && sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+}
+
 void createEmptyContactsTable(const QString& filePath) {
     if (QFileInfo::exists(filePath)) {
         throw Error(u"Not overwriting the existing file "_s + filePath);

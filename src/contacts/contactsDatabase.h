@@ -79,6 +79,21 @@ private:
     std::map<QString, std::unique_ptr<Statement>> m_statements;
 };
 
+// Many reads made inside one call of the program (filling a list, reading a group) share one read
+// transaction: the file is locked once for the call instead of once per row, and let go when the
+// call ends. Inside a transaction already open it does nothing.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(ContactsDatabase& database);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* m_db;
+    bool m_began = false;
+};
+
 // Writes a new database file holding the empty contacts table and its name index. Refuses to touch
 // an existing file. Throws corvane::Error.
 void createEmptyContactsTable(const QString& filePath);

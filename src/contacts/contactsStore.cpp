@@ -30,6 +30,7 @@ bool ContactsStore::lookupContact(const QString& name, LookedUpContact& found) {
 }
 
 void ContactsStore::readAllContacts(const std::function<void(const contactRecordType&)>& visit) {
+    const ReadTransaction together(m_reader.dataModule().database());
     m_reader.First();
     while (!m_reader.Eof()) {
         contactRecordType record;

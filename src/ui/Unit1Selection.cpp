@@ -1,6 +1,8 @@
 // The recipient selection of the main window: the names list, the ticks, the groups list, direct
 // ID entry, the name search and the mode indicators.
 #include "contacts/contactsCursor.h"
+#include "contacts/contactsDatabase.h"
+#include "contacts/datamod.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
 #include "engine/serviceTable.h"
@@ -49,6 +51,7 @@ void TForm1::fillNamesListBox() {
     // contact at every start.
     QStringList names;
     if (m_contactsTable && m_contactsTable->Active()) {
+        const ReadTransaction together(m_contactsTable->dataModule().database());
         ContactField name = m_contactsTable->FieldByName(u"name"_s);
         for (m_contactsTable->First(); !m_contactsTable->Eof(); m_contactsTable->Next()) {
             names.append(name.AsString());

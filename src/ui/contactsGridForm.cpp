@@ -1,6 +1,8 @@
 #include "ui/contactsGridForm.h"
 
 #include "contacts/contactsCursor.h"
+#include "contacts/contactsDatabase.h"
+#include "contacts/datamod.h"
 #include "engine/serviceTable.h"
 #include "platform/error.h"
 #include "platform/operatorDialogs.h"
@@ -270,7 +272,8 @@ void TcontactsGridForm::hidePassword() {
 
 void TcontactsGridForm::guarded(const std::function<void()>& handler) {
     if (!runGuarded(m_dialogs, handler)) {
-        showControls(); // after a refused step the controls show the cursor as it stands
+        // After a refused step the controls show the cursor as it stands; reading it may fail too.
+        runGuarded(m_dialogs, [&] { showControls(); });
     }
 }
 
@@ -433,7 +436,7 @@ void TcontactsGridForm::selectRow(int row) {
         // Refused (the changed contact could not be saved): the highlight goes back to it.
         setGridCurrent(m_grid->current);
     }
-    showControls();
+    runGuarded(m_dialogs, [&] { showControls(); });
 }
 
 // Leaves the current row as the cursor does (a changed contact is saved first, an untouched new one
@@ -609,6 +612,7 @@ void TcontactsGridForm::reloadGrid() {
         return;
     }
     const QScopedValueRollback syncing(m_syncingGrid, true);
+    const ReadTransaction together(m_cursor->dataModule().database());
     m_insertRow = -1;
     const bool hasCurrent = !m_cursor->IsEmpty();
     const QString current = hasCurrent ? m_cursor->FieldByName(u"name"_s).AsString() : QString();
