@@ -64,11 +64,12 @@ QString printable(const QString& text) {
 }
 
 // A reader that has gone away (a closed pipe) must not stop the paging: what cannot be written is
-// dropped, and the results still reach the log and the exit status.
+// dropped, and the results still reach the log and the exit status. Standard output goes out a
+// line at a time to a terminal and in blocks to a file or a pipe (the C library's own buffering);
+// standard error is never buffered.
 void printLine(FILE* stream, const QString& text) {
     const QByteArray bytes = printable(text).toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
 }
 
 // Results lines go to standard output as they come; status texts and left-out recipients to

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -43,6 +44,22 @@ void ContactsStore::readAllContacts(const std::function<void(const contactRecord
         visit(record);
         m_reader.Next();
     }
+}
+
+// The reader's own group filter does the finding; the reader's view is put back afterwards.
+void ContactsStore::readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) {
+    const ReadTransaction together(m_reader.dataModule().database());
+    const QString filter = m_reader.Filter();
+    const bool filtered = m_reader.Filtered();
+    const auto restore = qScopeGuard([&] {
+        m_reader.setFiltered(false);
+        m_reader.setFilter(filter);
+        m_reader.setFiltered(filtered);
+    });
+    m_reader.setFiltered(false);
+    m_reader.setFilter(u"memberGr%1=true"_s.arg(group));
+    m_reader.setFiltered(true);
+    readAllContacts(visit);
 }
 
 std::optional<NamesLine> parseNamesLine(const QString& line) {

@@ -19,6 +19,7 @@ public:
     // Switches the reader to name order (for the rest of the run) and searches the name index.
     bool lookupContact(const QString& name, LookedUpContact& found) override;
     void readAllContacts(const std::function<void(const contactRecordType&)>& visit) override;
+    void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) override;
 
 private:
     contactsCursor& m_reader;

@@ -24,6 +24,9 @@ public:
     virtual bool lookupContact(const QString& name, LookedUpContact& found) = 0;
     // Every contact, in the cursor's current order.
     virtual void readAllContacts(const std::function<void(const contactRecordType&)>& visit) = 0;
+    // The contacts whose flag for the group (1 to 10) is set, in the cursor's current order: what
+    // reading all of them and keeping the members gives, without reading the others.
+    virtual void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) = 0;
 };
 
 } // namespace corvane

@@ -86,10 +86,7 @@ void PagingEngine::queueGroup(int group) {
     if (group < 1 || group > contactGroupCount) {
         return;
     }
-    m_contacts.readAllContacts([&](const contactRecordType& contact) {
-        if (!contact.isMemberOf(group)) {
-            return;
-        }
+    m_contacts.readGroupMembers(group, [&](const contactRecordType& contact) {
         if (ServiceTable::contains(contact.serviceNumber)) {
             m_job.recipientLists[contact.serviceNumber].append(contact.name);
             ++m_job.totalRecipients;

@@ -537,4 +537,10 @@ void TForm1::readAllContacts(const std::function<void(const contactRecordType&)>
     }
 }
 
+void TForm1::readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) {
+    if (m_store && m_contactsTable->Active()) {
+        m_store->readGroupMembers(group, visit);
+    }
+}
+
 } // namespace corvane

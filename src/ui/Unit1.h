@@ -130,6 +130,7 @@ public:
     // ContactDirectory: the main window's cursor, once the data module exists.
     bool lookupContact(const QString& name, LookedUpContact& found) override;
     void readAllContacts(const std::function<void(const contactRecordType&)>& visit) override;
+    void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) override;
 
     // Window elements, named as their objectName.
     QWidget* messagePanel;

@@ -24,19 +24,42 @@ TsendingMemoForm::TsendingMemoForm(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(sendingMemo);
     sendingMemo->setAccessibleName(u"SNPP results"_s);
+    m_batch.setSingleShot(true);
+    m_batch.setInterval(batchMs);
+    connect(&m_batch, &QTimer::timeout, this, [this] { flushLines(); });
 }
 
 void TsendingMemoForm::clearLines() {
+    m_pending.clear();
+    m_batch.stop();
     sendingMemo->clear();
 }
 
 void TsendingMemoForm::appendLine(const QString& line) {
-    sendingMemo->appendPlainText(line);
+    m_pending.append(line);
+    if (!m_batch.isActive()) {
+        m_batch.start();
+    }
 }
 
-QStringList TsendingMemoForm::lines() const {
+void TsendingMemoForm::flushLines() {
+    m_batch.stop();
+    if (m_pending.isEmpty()) {
+        return;
+    }
+    sendingMemo->appendPlainText(m_pending.join(u'\n'));
+    m_pending.clear();
+}
+
+QStringList TsendingMemoForm::lines() {
+    flushLines();
     const QString text = sendingMemo->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+void TsendingMemoForm::showEvent(QShowEvent* event) {
+    flushLines();
+    QWidget::showEvent(event);
 }
 
 } // namespace corvane

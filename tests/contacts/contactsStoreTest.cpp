@@ -163,5 +163,35 @@ TEST_F(ContactsStoreTest, FolderNamedNamesTxtIsNoImportFile) {
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
+// A group's members come straight from the table, the same as reading everyone and keeping the
+// members, and the reader's own view is as it was afterwards.
+TEST_F(ContactsStoreTest, GroupMembersAreWhatReadingEveryoneWouldKeep) {
+    addContact(reader, u"Cy"_s, u"3"_s, 1, {2, 10});
+    addContact(reader, u"Ann"_s, u"1"_s, 1, {10});
+    addContact(reader, u"Bob"_s, u"2"_s, 1, {2});
+    addContact(reader, u"Dee"_s, u"4"_s, 1, {});
+    reader.setIndexName(u"nameindex"_s);
+    reader.setFilter(u"memberGr10=true"_s);
+    for (int group : {2, 10, 5}) {
+        SCOPED_TRACE(group);
+        QStringList expected;
+        reader.setFiltered(false);
+        store.readAllContacts([&](const contactRecordType& c) {
+            if (c.isMemberOf(group)) {
+                expected.append(c.name);
+            }
+        });
+        QStringList members;
+        store.readGroupMembers(group, [&](const contactRecordType& c) { members.append(c.name); });
+        EXPECT_EQ(members, expected);
+        EXPECT_EQ(reader.Filter(), u"memberGr10=true"_s);
+        EXPECT_FALSE(reader.Filtered());
+    }
+    reader.setFiltered(true);
+    store.readGroupMembers(2, [](const contactRecordType&) {});
+    EXPECT_TRUE(reader.Filtered());
+    EXPECT_EQ(namesInView(reader), (QStringList{u"Ann"_s, u"Cy"_s}));
+}
+
 } // namespace
 } // namespace corvane

@@ -54,6 +54,13 @@ public:
             visit(c);
         }
     }
+    void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) override {
+        readAllContacts([&](const contactRecordType& c) {
+            if (c.isMemberOf(group)) {
+                visit(c);
+            }
+        });
+    }
 };
 
 // Deferred requests wait in a queue until the test lets the "event loop" run them.
