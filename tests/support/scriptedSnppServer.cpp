@@ -14,8 +14,6 @@ namespace corvane::test {
 
 namespace {
 
-constexpr auto segmentPause = std::chrono::milliseconds(60);
-
 int bindLoopback(int backlog, int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
@@ -70,6 +68,12 @@ ScriptedSnppServer::Reply ScriptedSnppServer::standardReply(const std::string& l
 }
 
 ScriptedSnppServer::ScriptedSnppServer(Responder responder, std::string greeting, int port)
+    : ScriptedSnppServer(std::move(responder), greeting.empty() ? Reply() : Reply(std::move(greeting)), port) {}
+
+ScriptedSnppServer::ScriptedSnppServer(Responder responder, Reply greeting)
+    : ScriptedSnppServer(std::move(responder), std::move(greeting), 0) {}
+
+ScriptedSnppServer::ScriptedSnppServer(Responder responder, Reply greeting, int port)
     : m_responder(std::move(responder))
     , m_greeting(std::move(greeting))
     , m_port(port) {
@@ -117,7 +121,11 @@ void ScriptedSnppServer::run() {
 }
 
 void ScriptedSnppServer::serve(int fd, int session) {
-    if (!m_greeting.empty() && !sendAll(fd, m_greeting)) {
+    if (!sendReply(fd, m_greeting)) {
+        return;
+    }
+    if (m_greeting.close) {
+        hangUp(fd, m_greeting);
         return;
     }
     std::string pending;
@@ -151,17 +159,32 @@ void ScriptedSnppServer::serve(int fd, int session) {
                 m_lines.push_back(line);
             }
             const Reply reply = m_responder(line, session);
-            if (!sendReply(fd, reply) || reply.close) {
+            if (!sendReply(fd, reply)) {
+                return;
+            }
+            if (reply.close) {
+                hangUp(fd, reply);
                 return;
             }
         }
     }
 }
 
+// The connection is closed by the caller; a reset is asked for here, before that close.
+void ScriptedSnppServer::hangUp(int fd, const Reply& reply) {
+    if (reply.reset) {
+        const linger abort{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
+}
+
 bool ScriptedSnppServer::sendReply(int fd, const Reply& reply) {
+    if (reply.delayMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+    }
     for (std::size_t i = 0; i < reply.segments.size(); ++i) {
         if (i > 0) {
-            std::this_thread::sleep_for(segmentPause);
+            std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
         }
         if (!sendAll(fd, reply.segments[i])) {
             return false;

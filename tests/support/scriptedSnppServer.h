@@ -17,6 +17,9 @@ public:
     struct Reply {
         std::vector<std::string> segments; // sent one by one, with a pause between them
         bool close = false;                // close the connection after sending
+        bool reset = false;                // ... with a reset (RST) instead of an orderly close
+        int pauseMs = 60;                  // between segments
+        int delayMs = 0;                   // before the first segment
 
         Reply() = default;
         Reply(std::string text, bool closeAfter = false);
@@ -24,6 +27,21 @@ public:
         static Reply split(std::vector<std::string> parts) {
             Reply r;
             r.segments = std::move(parts);
+            return r;
+        }
+        // The text a byte at a time, pauseMs apart.
+        static Reply byteByByte(const std::string& text, int pauseMs) {
+            Reply r;
+            for (char c : text) {
+                r.segments.emplace_back(1, c);
+            }
+            r.pauseMs = pauseMs;
+            return r;
+        }
+        static Reply hangUp(bool withReset) {
+            Reply r;
+            r.close = true;
+            r.reset = withReset;
             return r;
         }
     };
@@ -37,6 +55,8 @@ public:
     // port 0 picks a free port; a fixed one is for programs built to page a known address.
     explicit ScriptedSnppServer(Responder responder = nullptr, std::string greeting = "220 SNPP gateway ready\r\n",
                                 int port = 0);
+    // A greeting that may also hang up, split or wait, like any reply.
+    ScriptedSnppServer(Responder responder, Reply greeting);
     ~ScriptedSnppServer();
     ScriptedSnppServer(const ScriptedSnppServer&) = delete;
     ScriptedSnppServer& operator=(const ScriptedSnppServer&) = delete;
@@ -48,12 +68,14 @@ public:
     int clientCloses() const { return m_clientCloses.load(); }
 
 private:
+    ScriptedSnppServer(Responder responder, Reply greeting, int port);
     void run();
     void serve(int fd, int session);
     bool sendReply(int fd, const Reply& reply);
+    static void hangUp(int fd, const Reply& reply);
 
     Responder m_responder;
-    std::string m_greeting;
+    Reply m_greeting;
     int m_listenFd = -1;
     int m_wakePipe[2] = {-1, -1};
     int m_port = 0;
