@@ -1,0 +1,88 @@
+// The INI reader and writer: any file, then one entry written. Every line of the file except the
+// entry's own comes back byte for byte and in order, and the entry reads back as written.
+#include "settings/iniFile.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The lines without their terminators: LF or CR LF. A last line with no LF keeps a CR it ends in.
+QList<QByteArray> linesOf(const QByteArray& bytes) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) {
+            lines.append(bytes.mid(start));
+            break;
+        }
+        QByteArray line = bytes.mid(start, end - start);
+        if (line.endsWith('\r')) {
+            line.chop(1);
+        }
+        lines.append(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+#define require(condition)                                                                                             \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "invariant broken: %s (line %d)\n", #condition, __LINE__);                            \
+            std::abort();                                                                                              \
+        }                                                                                                              \
+    } while (false)
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("fuzz.ini"));
+    const QByteArray before(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(before);
+    }
+    corvane::TIniFile ini(path);
+    ini.WriteString(QStringLiteral("Fuzz"), QStringLiteral("key"), QStringLiteral("value"));
+    require(ini.ReadString(QStringLiteral("Fuzz"), QStringLiteral("key"), QString()) == QStringLiteral("value"));
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QList<QByteArray> old = linesOf(before);
+    const QList<QByteArray> now = linesOf(file.readAll());
+    // Walking both files together, the new one differs from the old one only by the entry's own
+    // line (replaced, keeping the key as it was spelt) or by the section and entry lines added.
+    const auto isKeyLine = [](const QByteArray& line) {
+        const qsizetype equals = line.indexOf('=');
+        return equals >= 0 && line.left(equals).trimmed().compare("key", Qt::CaseInsensitive) == 0;
+    };
+    qsizetype i = 0;
+    qsizetype j = 0;
+    int replaced = 0;
+    int added = 0;
+    while (i < old.size() || j < now.size()) {
+        if (i < old.size() && j < now.size() && old[i] == now[j]) {
+            ++i;
+            ++j;
+        } else if (i < old.size() && j < now.size() && replaced == 0 && isKeyLine(old[i]) &&
+                   now[j].endsWith("=value")) {
+            ++replaced;
+            ++i;
+            ++j;
+        } else if (j < now.size() && added < 2 && (now[j] == "[Fuzz]" || now[j] == "key=value")) {
+            ++added;
+            ++j;
+        } else {
+            require(false);
+        }
+    }
+    return 0;
+}
