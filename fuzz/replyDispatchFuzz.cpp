@@ -92,8 +92,9 @@ private:
 };
 
 const char* const cannedReplies[] = {
-    "220 ready\r\n", "250 OK\r\n", "221 bye\r\n",    "550 no such pager\r\n", "421 closing\r\n", "214 help\r\n",
-    "25",            "0 OK\r\n",   "220 \x02notice\r\n", "250 a\r\n250 b\r\n", "554 refused\r\n", "\r\n",
+    "220 ready\r\n",   "250 OK\r\n", "221 bye\r\n", "550 no such pager\r\n", "421 closing\r\n",
+    "214 help\r\n",    "25",         "0 OK\r\n",    "220 \x02notice\r\n",    "250 a\r\n250 b\r\n",
+    "554 refused\r\n", "\r\n",
 };
 
 } // namespace
@@ -106,8 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     Requests deferred;
     Settings settings;
     test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
-    PagingEngine engine{EngineWiring{client, outputs, contacts, deferred, settings, clock, LongTimeFormat{},
-                                     [](int) {}}};
+    PagingEngine engine{
+        EngineWiring{client, outputs, contacts, deferred, settings, clock, LongTimeFormat{}, [](int) {}}};
     client.setEvents(&engine);
     fillBuiltinServiceTable(engine.serviceTable());
     ServiceTable& services = engine.serviceTable();

@@ -288,7 +288,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"corvane-page"_s);
-    QCoreApplication::setApplicationVersion(u"3.53"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -14,4 +14,15 @@ QString scramble(QStringView text, quint16 startKey) {
     return out;
 }
 
+QString unscramble(QStringView scrambled, quint16 startKey) {
+    QString out(scrambled.size(), Qt::Uninitialized);
+    quint32 key = startKey;
+    for (qsizetype i = 0; i < scrambled.size(); ++i) {
+        const quint32 o = scrambled[i].unicode() & 0xFFu;
+        out[i] = QChar(char16_t((o ^ (key >> 8)) & 0xFFu));
+        key = ((key + o) * 41027u + 19843u) & 0xFFFFu;
+    }
+    return out;
+}
+
 } // namespace corvane

@@ -11,4 +11,7 @@ inline constexpr quint16 scrambleStartKey = 47216;
 // are all in 0..255 and the output is as long as the input.
 QString scramble(QStringView text, quint16 startKey);
 
+// What a receiver holding the same start key does: recovers the low bytes of the original text.
+QString unscramble(QStringView scrambled, quint16 startKey);
+
 } // namespace corvane

@@ -428,7 +428,7 @@ void TForm1::About1Click() {
     if (m_windows.AboutForm == nullptr) {
         return;
     }
-    m_windows.AboutForm->versionLabel->setText(u"Version: 3.53"_s);
+    m_windows.AboutForm->versionLabel->setText(u"Version: "_s + QStringLiteral(CORVANE_VERSION));
     m_dialogs.showModal(*m_windows.AboutForm);
 }
 

@@ -1,0 +1,171 @@
+// corvane-gateway: a local SNPP gateway for try-outs and for testing a site's scripts. It takes
+// pages as a paging service would and prints each one instead of sending it on.
+#include "app/gateway/gatewayServer.h"
+#include "engine/builtinServices.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace corvane;
+using namespace corvane::gateway;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onStopSignal(int) {
+    const char stop = 's';
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &stop, 1);
+}
+
+// Text from a client may hold control characters; on the terminal they are shown as escapes.
+QString printable(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0)) {
+            out += u"\\x"_s + QString::number(u, 16).rightJustified(2, u'0');
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"corvane-gateway"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"A local SNPP gateway (RFC 1861) for trying Corvane out and for testing scripts: it takes pages as a paging "
+        "service would and prints one line for each page sent, instead of sending it on."_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {u"listen"_s, u"Listen on ADDRESS (default 127.0.0.1)."_s, u"ADDRESS"_s, u"127.0.0.1"_s},
+        {u"port"_s,
+         u"Listen on port N (default: this build's service 1 port, %1)."_s.arg(builtinServices.service1.port), u"N"_s,
+         QString::number(builtinServices.service1.port)},
+        {u"refuse"_s, u"Answer PAGE for this pager ID with 550; give it more than once for several."_s, u"ID"_s},
+        {u"max-message"_s, u"Answer a MESS longer than N characters with 550, as a gateway with a limit does."_s,
+         u"N"_s},
+        {u"login"_s, u"Require LOGI with these values before PAGE (530 otherwise)."_s, u"ID,PASSWORD"_s},
+        {u"queue-command"_s,
+         u"A command line that must come before each PAGE; without it SEND is answered only after --slow-send "
+         "seconds, as gateways that wait for delivery do."_s,
+         u"TEXT"_s},
+        {u"slow-send"_s, u"Seconds a SEND waits when the queue command was not given (default 20)."_s, u"SECONDS"_s,
+         u"20"_s},
+        {u"idle-timeout"_s, u"Close a connection idle for S seconds with 421 (default 300; 0: never)."_s, u"S"_s,
+         u"300"_s},
+        {u"jsonl"_s, u"Also append each page sent to FILE as a JSON line."_s, u"FILE"_s},
+    });
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "corvane-gateway: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(u"help"_s)) {
+        parser.showHelp(0);
+    }
+    if (parser.isSet(u"version"_s)) {
+        parser.showVersion();
+    }
+    const auto number = [&](const QString& option, int& value) {
+        bool ok = false;
+        value = parser.value(option).toInt(&ok);
+        if (!ok || value < 0) {
+            std::fprintf(stderr, "corvane-gateway: --%s takes a whole number\n", qPrintable(option));
+            return false;
+        }
+        return true;
+    };
+    GatewayRules rules;
+    rules.refusedIds = parser.values(u"refuse"_s);
+    int port = 0;
+    int idle = 0;
+    int slowSend = 0;
+    if (!number(u"port"_s, port) || !number(u"idle-timeout"_s, idle) || !number(u"slow-send"_s, slowSend) ||
+        (parser.isSet(u"max-message"_s) && !number(u"max-message"_s, rules.maxMessage))) {
+        return 2;
+    }
+    rules.slowSendMs = slowSend * 1000;
+    if (parser.isSet(u"login"_s)) {
+        const QStringList login = parser.value(u"login"_s).split(u',');
+        if (login.size() != 2 || login[0].isEmpty()) {
+            std::fprintf(stderr, "corvane-gateway: --login takes ID,PASSWORD\n");
+            return 2;
+        }
+        rules.loginId = login[0];
+        rules.loginPassword = login[1];
+    }
+    rules.queueCommand = parser.value(u"queue-command"_s);
+
+    QFile jsonl;
+    if (parser.isSet(u"jsonl"_s)) {
+        jsonl.setFileName(parser.value(u"jsonl"_s));
+        if (!jsonl.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            std::fprintf(stderr, "corvane-gateway: cannot write %s: %s\n", qPrintable(jsonl.fileName()),
+                         qPrintable(jsonl.errorString()));
+            return 1;
+        }
+    }
+    GatewayServer server(rules, idle, [&](const PageSent& page) {
+        const QString time = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
+        const QString line = time + u"  pager "_s + printable(page.pagerId) + u"  password: "_s +
+                             (page.withPassword ? u"yes"_s : u"no"_s) + u"  hold: "_s +
+                             (page.hold.isEmpty() ? u"-"_s : page.hold) + u"  message"_s +
+                             (page.encrypted ? u" (encrypted form, decoded)"_s : QString()) + u": "_s +
+                             printable(page.message);
+        std::printf("%s\n", line.toLocal8Bit().constData());
+        std::fflush(stdout);
+        if (jsonl.isOpen()) {
+            QJsonObject record{{u"time"_s, time},
+                               {u"pager"_s, page.pagerId},
+                               {u"password"_s, page.withPassword},
+                               {u"hold"_s, page.hold.isEmpty() ? QJsonValue() : QJsonValue(page.hold)},
+                               {u"message"_s, page.message},
+                               {u"encrypted"_s, page.encrypted}};
+            jsonl.write(QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n');
+            jsonl.flush();
+        }
+    });
+    QString error;
+    const QString address = parser.value(u"listen"_s);
+    if (!server.listen(address, port, error)) {
+        std::fprintf(stderr, "corvane-gateway: cannot listen on %s port %d: %s\n", qPrintable(address), port,
+                     qPrintable(error));
+        if (port < 1024 && ::geteuid() != 0) {
+            std::fprintf(stderr,
+                         "corvane-gateway: ports below 1024 need root, or once: sudo setcap "
+                         "cap_net_bind_service=+ep %s\n",
+                         qPrintable(QCoreApplication::applicationFilePath()));
+        }
+        return 1;
+    }
+    std::fprintf(stderr, "corvane-gateway: listening on %s port %d\n", qPrintable(address), server.port());
+
+    // SIGINT and SIGTERM end the event loop, and so the program, cleanly.
+    ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe);
+    QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+    const int result = QCoreApplication::exec();
+    std::fprintf(stderr, "corvane-gateway: stopped\n");
+    return result;
+}
