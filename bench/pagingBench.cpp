@@ -291,9 +291,21 @@ int main(int argc, char** argv) {
     };
     const std::vector<std::string> one{"5550007"};
     Case cases[] = {
-        {"one page (--id)", {QStringLiteral("--id"), QStringLiteral("5550007"), QString::fromLatin1(message)}, &one},
-        {"group of 1,000", {QStringLiteral("--group"), QStringLiteral("2"), QString::fromLatin1(message)}, &ids1000},
-        {"group of 10,000", {QStringLiteral("--group"), QStringLiteral("3"), QString::fromLatin1(message)}, &ids10000},
+        {"one page (--id)",
+         {QStringLiteral("--id"), QStringLiteral("5550007"), QString::fromLatin1(message)},
+         &one,
+         {},
+         {}},
+        {"group of 1,000",
+         {QStringLiteral("--group"), QStringLiteral("2"), QString::fromLatin1(message)},
+         &ids1000,
+         {},
+         {}},
+        {"group of 10,000",
+         {QStringLiteral("--group"), QStringLiteral("3"), QString::fromLatin1(message)},
+         &ids10000,
+         {},
+         {}},
     };
     for (int round = 0; round < rounds; ++round) {
         for (Case& c : cases) {
