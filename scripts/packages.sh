@@ -3,7 +3,7 @@
 # Sourced, not run.
 
 corvane_packages=(build-essential cmake ninja-build qt6-base-dev libsqlite3-dev libgtest-dev sqlite3
-    fonts-dejavu-core clang-format)
+    fonts-dejavu-core clang-format desktop-file-utils)
 
 corvane_install_missing() {
     local missing=()
