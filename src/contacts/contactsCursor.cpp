@@ -551,7 +551,7 @@ contactRecordType contactsCursor::currentRecord() {
     record.id = ContactField(*this, fId).AsString();
     record.serviceNumber = ContactField(*this, fServiceNumber).AsInteger();
     record.password = ContactField(*this, fPassword).AsString();
-    for (int g = 0; g < contactGroupCount; ++g) {
+    for (int g = 0; g < groupCount; ++g) {
         record.memberGr[g] = ContactField(*this, fFirstGroup + g).AsBoolean();
     }
     return record;

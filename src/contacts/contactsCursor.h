@@ -1,6 +1,6 @@
 #pragma once
 
-#include "contacts/contactRecord.h"
+#include "engine/contactDirectory.h"
 #include "platform/error.h"
 
 #include <QString>

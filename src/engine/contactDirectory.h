@@ -1,11 +1,23 @@
 #pragma once
 
-#include "contacts/contactRecord.h"
+#include "settings/settings.h"
 
 #include <QString>
+#include <array>
 #include <functional>
 
 namespace corvane {
+
+// A contact as the engine and the windows read it. Values never set read as empty text, 0 or false.
+struct contactRecordType {
+    QString name;
+    QString id;
+    int serviceNumber = 0;
+    QString password;
+    std::array<bool, groupCount> memberGr{}; // memberGr[0] is group 1
+
+    bool isMemberOf(int group) const { return group >= 1 && group <= groupCount && memberGr[group - 1]; }
+};
 
 // What a lookup by name yields; the caller keeps it as the looked-up contact.
 struct LookedUpContact {

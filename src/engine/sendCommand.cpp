@@ -83,7 +83,7 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
 }
 
 void PagingEngine::queueGroup(int group) {
-    if (group < 1 || group > contactGroupCount) {
+    if (group < 1 || group > groupCount) {
         return;
     }
     m_contacts.readGroupMembers(group, [&](const contactRecordType& contact) {

@@ -17,11 +17,29 @@ const QString defaultQuickMessages[quickMessageCount] = {
     u"I love you"_s, u"See you soon"_s, u"Break a leg"_s,     u"Don't call"_s,
 };
 
-QString messageKey(int n) {
-    return u"message"_s + QString::number(n);
+// Where each setting is in the file. Two are read under one spelling and written under another
+// (section GENERAL and General, key hidecheckAllButton and hideCheckAllButton); sections and keys
+// match without regard to case, so both name one and the same entry. The defaults are those of
+// the Settings record.
+struct SettingKey {
+    QString readSection;
+    QString readKey;
+    QString writeSection;
+    QString writeKey;
+};
+
+const SettingKey timeoutKey{u"General"_s, u"timeout"_s, u"General"_s, u"timeout"_s};
+const SettingKey loggingEnabledKey{u"LOGGING"_s, u"loggingEnabled"_s, u"LOGGING"_s, u"loggingEnabled"_s};
+const SettingKey loggingDirKey{u"LOGGING"_s, u"loggingDir"_s, u"LOGGING"_s, u"loggingDir"_s};
+const SettingKey hideCheckAllKey{u"GENERAL"_s, u"hidecheckAllButton"_s, u"General"_s, u"hideCheckAllButton"_s};
+
+SettingKey messageKey(int n) {
+    const QString key = u"message"_s + QString::number(n);
+    return {u"GENERAL"_s, key, u"General"_s, key};
 }
-QString groupKey(int n) {
-    return u"group"_s + QString::number(n) + u"Name"_s;
+SettingKey groupKey(int n) {
+    const QString key = u"group"_s + QString::number(n) + u"Name"_s;
+    return {u"Groups"_s, key, u"Groups"_s, key};
 }
 
 void checkLoggingDir(Settings& settings, OperatorDialogs& dialogs) {
@@ -43,21 +61,27 @@ QString settingsFileName() {
 }
 
 QString defaultLoggingDir() {
-    return u"./logs/"_s;
+    return Settings{}.loggingDir;
 }
 
 void readSettings(Settings& settings, OperatorDialogs& dialogs) {
     {
+        const Settings defaults;
         const IniContents ini = TIniFile(settingsFileName()).load();
+        const auto text = [&](const SettingKey& k, const QString& fallback) {
+            return ini.ReadString(k.readSection, k.readKey, fallback);
+        };
         for (int n = 1; n <= quickMessageCount; ++n) {
-            settings.quickMessages[n] = ini.ReadString(u"GENERAL"_s, messageKey(n), defaultQuickMessages[n - 1]);
+            settings.quickMessages[n] = text(messageKey(n), defaultQuickMessages[n - 1]);
         }
-        settings.timeout = ini.ReadInteger(u"General"_s, u"timeout"_s, 45);
-        settings.loggingEnabled = ini.ReadBool(u"LOGGING"_s, u"loggingEnabled"_s, false);
-        settings.loggingDir = ini.ReadString(u"LOGGING"_s, u"loggingDir"_s, defaultLoggingDir());
-        settings.hideCheckAllButton = ini.ReadBool(u"GENERAL"_s, u"hidecheckAllButton"_s, false);
+        settings.timeout = ini.ReadInteger(timeoutKey.readSection, timeoutKey.readKey, defaults.timeout);
+        settings.loggingEnabled =
+            ini.ReadBool(loggingEnabledKey.readSection, loggingEnabledKey.readKey, defaults.loggingEnabled);
+        settings.loggingDir = text(loggingDirKey, defaults.loggingDir);
+        settings.hideCheckAllButton =
+            ini.ReadBool(hideCheckAllKey.readSection, hideCheckAllKey.readKey, defaults.hideCheckAllButton);
         for (int n = 1; n <= groupCount; ++n) {
-            settings.groupNames[n] = ini.ReadString(u"Groups"_s, groupKey(n), QString()).left(groupNameMaxLength);
+            settings.groupNames[n] = text(groupKey(n), QString()).left(groupNameMaxLength);
         }
     }
     checkLoggingDir(settings, dialogs);
@@ -68,15 +92,18 @@ void readSettings(Settings& settings, OperatorDialogs& dialogs) {
 void writeSettings(const Settings& settings) {
     const auto flag = [](bool on) { return on ? u"1"_s : u"0"_s; };
     std::vector<IniEntry> entries;
-    entries.push_back({u"General"_s, u"timeout"_s, QString::number(settings.timeout)});
+    const auto write = [&](const SettingKey& k, const QString& value) {
+        entries.push_back({k.writeSection, k.writeKey, value});
+    };
+    write(timeoutKey, QString::number(settings.timeout));
     for (int n = 1; n <= quickMessageCount; ++n) {
-        entries.push_back({u"General"_s, messageKey(n), settings.quickMessages[n]});
+        write(messageKey(n), settings.quickMessages[n]);
     }
-    entries.push_back({u"LOGGING"_s, u"loggingEnabled"_s, flag(settings.loggingEnabled)});
-    entries.push_back({u"LOGGING"_s, u"loggingDir"_s, settings.loggingDir});
-    entries.push_back({u"General"_s, u"hideCheckAllButton"_s, flag(settings.hideCheckAllButton)});
+    write(loggingEnabledKey, flag(settings.loggingEnabled));
+    write(loggingDirKey, settings.loggingDir);
+    write(hideCheckAllKey, flag(settings.hideCheckAllButton));
     for (int n = 1; n <= groupCount; ++n) {
-        entries.push_back({u"Groups"_s, groupKey(n), settings.groupNames[n]});
+        write(groupKey(n), settings.groupNames[n]);
     }
     TIniFile(settingsFileName()).WriteEntries(entries);
 }
