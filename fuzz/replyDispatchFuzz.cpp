@@ -14,6 +14,7 @@
 #include "fakeTcpClient.h"
 #include "fixedClock.h"
 #include "recordingOutputs.h"
+#include "settings/activityLog.h"
 #include "settings/settings.h"
 
 #include <cstdio>
@@ -107,8 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     Requests deferred;
     Settings settings;
     test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
+    const ActivityLog log(settings, clock, LongTimeFormat{});
     PagingEngine engine{
-        EngineWiring{client, outputs, contacts, deferred, settings, clock, LongTimeFormat{}, [](int) {}}};
+        EngineWiring{client, outputs, contacts, deferred, settings, log, clock, LongTimeFormat{}, [](int) {}}};
     client.setEvents(&engine);
     fillBuiltinServiceTable(engine.serviceTable());
     ServiceTable& services = engine.serviceTable();

@@ -11,6 +11,7 @@
 #include "platform/error.h"
 #include "platform/longTimeFormat.h"
 #include "platform/operatorDialogs.h"
+#include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "transport/guardedTcpEvents.h"
 #include "transport/socketClient.h"
@@ -237,8 +238,9 @@ int pageFromCommandLine(const Request& request, const Settings& settings) {
     ConsoleOutputs outputs;
     EventLoopDeferredRequests deferred;
     SystemClock clock;
-    PagingEngine engine(EngineWiring{client, outputs, store, deferred, settings, clock,
-                                     LongTimeFormat::fromLocale(QLocale::system()), nullptr});
+    const LongTimeFormat timeFormat = LongTimeFormat::fromLocale(QLocale::system());
+    const ActivityLog log(settings, clock, timeFormat);
+    PagingEngine engine(EngineWiring{client, outputs, store, deferred, settings, log, clock, timeFormat, nullptr});
     deferred.setEngine(&engine);
     std::optional<Error> failure;
     GuardedTcpEvents guarded(engine, [&](const Error& e) {

@@ -1,6 +1,7 @@
 #include "engine/pagingEngine.h"
 
 #include "engine/engineOutputs.h"
+#include "engine/jobLog.h"
 #include "settings/settings.h"
 
 #include <QThread>
@@ -16,7 +17,7 @@ PagingEngine::PagingEngine(EngineWiring wiring)
     , m_clock(wiring.clock)
     , m_timeFormat(wiring.timeFormat)
     , m_pause(wiring.pause ? std::move(wiring.pause) : [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
-    , m_log(wiring.settings, m_services, wiring.clock, wiring.timeFormat) {}
+    , m_log(wiring.log) {}
 
 PagingEngine::~PagingEngine() = default;
 
@@ -32,7 +33,7 @@ void PagingEngine::writelogMessageSent() {
         return;
     }
     try {
-        m_log.writelogMessageSent(m_job);
+        corvane::writelogMessageSent(m_log, m_job, m_services);
     } catch (const LogWriteError& e) {
         m_outputs.setStatusText(e.text());
     }
@@ -43,7 +44,7 @@ void PagingEngine::writelogError(const QString& str, bool individual) {
         return;
     }
     try {
-        m_log.writelogError(m_job, str, individual);
+        corvane::writelogError(m_log, m_job, m_services, str, individual);
     } catch (const LogWriteError& e) {
         m_outputs.setStatusText(e.text());
     }

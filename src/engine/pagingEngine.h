@@ -24,6 +24,7 @@ struct EngineWiring {
     ContactDirectory& contacts;
     DeferredRequests& deferred;
     const Settings& settings;
+    const ActivityLog& log; // written only with logging on
     const Clock& clock;
     LongTimeFormat timeFormat;
     std::function<void(int milliseconds)> pause; // the wait before an alternate connection
@@ -121,7 +122,7 @@ private:
 
     ServiceTable m_services;
     SendJob m_job;
-    ActivityLog m_log;
+    const ActivityLog& m_log;
     LookedUpContact m_lookedUp;    // the last contact found by the Send command
     bool m_disconnectSeen = false; // a Disconnected came while FailIt or tryAlt closed the client
     QString m_replyBuffer;         // received text not yet ending in a line break

@@ -1,7 +1,5 @@
 #include "settings/activityLog.h"
 
-#include "engine/sendJob.h"
-#include "engine/serviceTable.h"
 #include "platform/clock.h"
 #include "platform/codePage.h"
 #include "settings/settings.h"
@@ -55,10 +53,8 @@ LogWriteError::LogWriteError(QString fileName)
     : Error(u"Error writing log file: "_s + fileName)
     , m_fileName(std::move(fileName)) {}
 
-ActivityLog::ActivityLog(const Settings& settings, const ServiceTable& services, const Clock& clock,
-                         LongTimeFormat timeFormat)
+ActivityLog::ActivityLog(const Settings& settings, const Clock& clock, LongTimeFormat timeFormat)
     : m_settings(settings)
-    , m_services(services)
     , m_clock(clock)
     , m_timeFormat(std::move(timeFormat)) {}
 
@@ -78,18 +74,15 @@ void ActivityLog::writeLogFile(const QString& str) const {
     }
 }
 
-void ActivityLog::writelogMessageSent(const SendJob& job) const {
-    const QString outcome =
-        job.holdValue.size() == 12 ? u"Message Sent OK for future delivery"_s : u"Message Sent OK"_s;
-    writeLogFile(outcome + u", SRVC:"_s + m_services[job.currentService].name + u", CONTACT:"_s + job.contactName +
-                 u", MSG:"_s + job.serviceMessages[job.currentService]);
+void ActivityLog::writelogMessageSent(const QString& serviceName, const QString& contactName, const QString& message,
+                                      bool forFutureDelivery) const {
+    const QString outcome = forFutureDelivery ? u"Message Sent OK for future delivery"_s : u"Message Sent OK"_s;
+    writeLogFile(outcome + u", SRVC:"_s + serviceName + u", CONTACT:"_s + contactName + u", MSG:"_s + message);
 }
 
-void ActivityLog::writelogError(const SendJob& job, const QString& str, bool individual) const {
-    const QString recipients =
-        job.multiRecipient && !individual ? job.recipientLists[job.currentService].join(u',') : job.contactName;
-    writeLogFile(str + u", SRVC:"_s + m_services[job.currentService].name + u", CONTACTS:"_s + recipients +
-                 u", MSG:"_s + job.serviceMessages[job.currentService]);
+void ActivityLog::writelogError(const QString& str, const QString& serviceName, const QString& recipients,
+                                const QString& message) const {
+    writeLogFile(str + u", SRVC:"_s + serviceName + u", CONTACTS:"_s + recipients + u", MSG:"_s + message);
 }
 
 } // namespace corvane

@@ -10,8 +10,6 @@ class QDateTime;
 namespace corvane {
 
 class Clock;
-class ServiceTable;
-struct SendJob;
 struct Settings;
 
 // A log line that could not be written. The engine reports it and goes on; the writers never stop
@@ -29,22 +27,22 @@ private:
 // per error or warning. The callers test the logging switch; the writers do not.
 class ActivityLog {
 public:
-    ActivityLog(const Settings& settings, const ServiceTable& services, const Clock& clock, LongTimeFormat timeFormat);
+    ActivityLog(const Settings& settings, const Clock& clock, LongTimeFormat timeFormat);
 
     // loggingDir + "MM_dd_yy" + ".txt" for the moment given, with nothing put between the parts.
     QString fileNameFor(const QDateTime& moment) const;
 
     // Appends the time stamp, ", " and str, in one open-write-close. Throws LogWriteError.
     void writeLogFile(const QString& str) const;
-    // The success line for the recipient just paged.
-    void writelogMessageSent(const SendJob& job) const;
-    // An error or warning line naming the current recipient (individual) or, in a multi-recipient
-    // job, every recipient still queued for the current service.
-    void writelogError(const SendJob& job, const QString& str, bool individual) const;
+    // The success line for a recipient just paged.
+    void writelogMessageSent(const QString& serviceName, const QString& contactName, const QString& message,
+                             bool forFutureDelivery) const;
+    // An error or warning line naming the service, the recipients it concerns and the message.
+    void writelogError(const QString& str, const QString& serviceName, const QString& recipients,
+                       const QString& message) const;
 
 private:
     const Settings& m_settings;
-    const ServiceTable& m_services;
     const Clock& m_clock;
     LongTimeFormat m_timeFormat;
 };

@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/longTimeFormat.h"
 #include "platform/operatorDialogs.h"
+#include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "transport/guardedTcpEvents.h"
 #include "transport/socketClient.h"
@@ -105,8 +106,10 @@ TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock)
     // A fixed border with the system menu, minimise and close, and no maximise box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    m_engine = std::make_unique<PagingEngine>(EngineWiring{*m_clientSocket, *this, *this, *this, settings, clock,
-                                                           LongTimeFormat::fromLocale(QLocale::system()), nullptr});
+    const LongTimeFormat timeFormat = LongTimeFormat::fromLocale(QLocale::system());
+    m_log = std::make_unique<ActivityLog>(settings, clock, timeFormat);
+    m_engine = std::make_unique<PagingEngine>(
+        EngineWiring{*m_clientSocket, *this, *this, *this, settings, *m_log, clock, timeFormat, nullptr});
     m_guardedEvents =
         std::make_unique<GuardedTcpEvents>(*m_engine, [this](const Error& e) { m_dialogs.showMessage(e.text()); });
     m_clientSocket->setEvents(m_guardedEvents.get());

@@ -26,6 +26,7 @@ class contactsCursor;
 class ContactsStore;
 class GuardedTcpEvents;
 class OperatorDialogs;
+class ActivityLog;
 class PagingEngine;
 class SocketClient;
 class TAboutForm;
@@ -192,6 +193,7 @@ private:
     Settings& m_settings;
     OperatorDialogs& m_dialogs;
     std::unique_ptr<SocketClient> m_clientSocket;
+    std::unique_ptr<ActivityLog> m_log;
     std::unique_ptr<PagingEngine> m_engine;
     std::unique_ptr<GuardedTcpEvents> m_guardedEvents;
     std::unique_ptr<contactsCursor> m_contactsTable;

@@ -11,6 +11,7 @@
 #include "fixedClock.h"
 #include "printers.h"
 #include "recordingOutputs.h"
+#include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "transport/socketClient.h"
 
@@ -144,7 +145,9 @@ protected:
     EventLoopDeferredRequests deferred;
     Settings settings;
     test::FixedClock clock{QDateTime(QDate(2026, 12, 10), QTime(9, 0))};
-    PagingEngine engine{EngineWiring{client, outputs, store, deferred, settings, clock, LongTimeFormat{}, nullptr}};
+    ActivityLog log{settings, clock, LongTimeFormat{}};
+    PagingEngine engine{
+        EngineWiring{client, outputs, store, deferred, settings, log, clock, LongTimeFormat{}, nullptr}};
 };
 
 TEST_F(GatewayEndToEnd, GroupIsPagedThroughTheGateway) {

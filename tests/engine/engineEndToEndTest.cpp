@@ -10,6 +10,7 @@
 #include "printers.h"
 #include "recordingOutputs.h"
 #include "scriptedSnppServer.h"
+#include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "transport/socketClient.h"
 
@@ -62,7 +63,9 @@ protected:
     EventLoopDeferredRequests deferred;
     Settings settings;
     test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
-    PagingEngine engine{EngineWiring{client, outputs, store, deferred, settings, clock, LongTimeFormat{}, nullptr}};
+    ActivityLog log{settings, clock, LongTimeFormat{}};
+    PagingEngine engine{
+        EngineWiring{client, outputs, store, deferred, settings, log, clock, LongTimeFormat{}, nullptr}};
     QTimer timer;
 };
 

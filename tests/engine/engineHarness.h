@@ -7,6 +7,7 @@
 #include "fixedClock.h"
 #include "printers.h"
 #include "recordingOutputs.h"
+#include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "tempWorkingDir.h"
 
@@ -184,8 +185,9 @@ public:
     Settings settings;
     FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
     std::vector<int> pauses;
-    PagingEngine engine{EngineWiring{client, outputs, contacts, deferred, settings, clock,
-                                     LongTimeFormat{false, true, false, QStringLiteral("AM"), QStringLiteral("PM")},
+    LongTimeFormat timeFormat{false, true, false, QStringLiteral("AM"), QStringLiteral("PM")};
+    ActivityLog log{settings, clock, timeFormat};
+    PagingEngine engine{EngineWiring{client, outputs, contacts, deferred, settings, log, clock, timeFormat,
                                      [this](int ms) { pauses.push_back(ms); }}};
 
     Responder responder = [](const QString& line, int) { return standardReply(line); };

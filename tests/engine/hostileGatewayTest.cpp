@@ -12,6 +12,7 @@
 #include "printers.h"
 #include "recordingOutputs.h"
 #include "scriptedSnppServer.h"
+#include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "transport/socketClient.h"
 
@@ -176,7 +177,9 @@ protected:
     EventLoopDeferredRequests deferred;
     Settings settings;
     test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
-    PagingEngine engine{EngineWiring{client, outputs, store, deferred, settings, clock, LongTimeFormat{}, nullptr}};
+    ActivityLog log{settings, clock, LongTimeFormat{}};
+    PagingEngine engine{
+        EngineWiring{client, outputs, store, deferred, settings, log, clock, LongTimeFormat{}, nullptr}};
     QTimer ticks;
 };
 

@@ -1,5 +1,6 @@
 #include "settings/activityLog.h"
 
+#include "engine/jobLog.h"
 #include "engine/sendJob.h"
 #include "engine/serviceTable.h"
 #include "faultyFilesystems.h"
@@ -83,80 +84,83 @@ protected:
     Settings settings;
     ServiceTable services;
     FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
-    ActivityLog log{settings, services, clock, twelveHourEnglish()};
+    ActivityLog log{settings, clock, twelveHourEnglish()};
     SendJob job;
 };
 
 TEST_F(ActivityLogTest, LinesHaveTheirExactLayout) {
     struct Case {
         const char* what;
-        std::function<void(SendJob&, const ActivityLog&)> write;
+        std::function<void(SendJob&, const ActivityLog&, const ServiceTable&)> write;
         QByteArray line;
     };
     const Case cases[] = {
-        {"success", [](SendJob& j, const ActivityLog& l) { l.writelogMessageSent(j); },
+        {"success",
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) { writelogMessageSent(l, j, services); },
          "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
         {"success with a hold value",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.holdValue = u"130130184500"_s;
-             l.writelogMessageSent(j);
+             writelogMessageSent(l, j, services);
          },
          "3:07:45 PM, Message Sent OK for future delivery, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
         {"hold value of 11 characters is no hold",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.holdValue = u"13013018450"_s;
-             l.writelogMessageSent(j);
+             writelogMessageSent(l, j, services);
          },
          "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
         {"direct ID entry",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.contactName = u"DIRECT ID ENTRY"_s;
-             l.writelogMessageSent(j);
+             writelogMessageSent(l, j, services);
          },
          "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:DIRECT ID ENTRY, MSG:Call the office\r\n"},
         {"refusal names the recipient",
-         [](SendJob& j, const ActivityLog& l) { l.writelogError(j, u"ERROR code:550"_s, true); },
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+             writelogError(l, j, services, u"ERROR code:550"_s, true);
+         },
          "3:07:45 PM, ERROR code:550, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
         {"multi-recipient, individual",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.multiRecipient = true;
              j.recipientLists[1] = {u"B"_s, u"C"_s};
-             l.writelogError(j, u"ERROR code:554"_s, true);
+             writelogError(l, j, services, u"ERROR code:554"_s, true);
          },
          "3:07:45 PM, ERROR code:554, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
         {"multi-recipient names every queued recipient",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.multiRecipient = true;
              j.currentService = 2;
              j.serviceMessages[2] = u"Fire drill"_s;
              j.recipientLists[2] = {u"Ann"_s, u"Bob Smith"_s, u"Cy"_s};
-             l.writelogError(j, u"ERROR connecting to service."_s, false);
+             writelogError(l, j, services, u"ERROR connecting to service."_s, false);
          },
          "3:07:45 PM, ERROR connecting to service., SRVC:ACMEORG -ENCRY, CONTACTS:Ann,Bob Smith,Cy, MSG:Fire "
          "drill\r\n"},
         {"multi-recipient with nothing left queued",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.multiRecipient = true;
-             l.writelogError(j, u"ERROR: Timeout when sending to service."_s, false);
+             writelogError(l, j, services, u"ERROR: Timeout when sending to service."_s, false);
          },
          "3:07:45 PM, ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:, MSG:Call the office\r\n"},
         {"single recipient ignores individual=false",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.recipientLists[1] = {u"stale"_s};
-             l.writelogError(j, u"ERROR connecting to service"_s, false);
+             writelogError(l, j, services, u"ERROR connecting to service"_s, false);
          },
          "3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
         {"message with a line break and characters outside the code page",
-         [](SendJob& j, const ActivityLog& l) {
+         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
              j.serviceMessages[1] = u"line one\r\nline two \u20ac\u4e2d"_s;
-             l.writelogMessageSent(j);
+             writelogMessageSent(l, j, services);
          },
          "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:line one\r\nline two \x80?\r\n"},
     };
     for (const auto& c : cases) {
         QFile::remove(dir.filePath(u"logs/03_14_13.txt"_s));
         SendJob fresh = job;
-        c.write(fresh, log);
+        c.write(fresh, log, services);
         EXPECT_EQ(todaysFile(), c.line) << c.what;
     }
 }
