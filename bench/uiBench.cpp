@@ -10,6 +10,7 @@
 #include "scriptedSnppServer.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
+#include "ui/toolkit/modalRunner.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,6 +28,11 @@
 using namespace corvane;
 
 namespace {
+
+// Modal windows open and return at once, so nothing waits for an operator.
+struct QuietModal final : ModalRunner {
+    int showModal(QWidget&) override { return 0; }
+};
 
 double ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
@@ -55,7 +61,8 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    ProgramWindows windows(dialogs, work.path());
+    QuietModal modal;
+    ProgramWindows windows(dialogs, modal, work.path());
     windows.Form1.show();
     QCoreApplication::processEvents();
     const double startUp = ms(timer);

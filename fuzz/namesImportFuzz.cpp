@@ -18,7 +18,6 @@ struct SilentDialogs final : corvane::OperatorDialogs {
     void showMessage(const QString&) override {}
     bool confirm(const QString&, const QString&) override { return false; }
     void beep() override {}
-    int showModal(QWidget&) override { return 0; }
 };
 
 } // namespace

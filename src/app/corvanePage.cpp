@@ -107,7 +107,6 @@ public:
     void showMessage(const QString& text) override { printLine(stderr, text); }
     bool confirm(const QString&, const QString&) override { return false; }
     void beep() override {}
-    int showModal(QWidget&) override { return 0; }
 };
 
 // Reads the message from standard input, giving up as soon as it is longer than can be paged (an

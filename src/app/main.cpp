@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane v3"));
     corvane::QtOperatorDialogs dialogs;
-    corvane::ProgramWindows windows(dialogs, QCoreApplication::applicationDirPath());
+    corvane::ProgramWindows windows(dialogs, dialogs, QCoreApplication::applicationDirPath());
     dialogs.setParent(&windows.Form1);
     windows.Form1.show();
     return QApplication::exec();

@@ -6,6 +6,7 @@
 #include "platform/operatorDialogs.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
+#include "ui/toolkit/modalRunner.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,7 +26,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // Shows windows without waiting for anyone to close them.
-class NonBlockingDialogs final : public OperatorDialogs {
+class NonBlockingDialogs final : public OperatorDialogs, public ModalRunner {
 public:
     void showMessage(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
     bool confirm(const QString&, const QString&) override { return false; }
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
     ini.close();
 
     NonBlockingDialogs dialogs;
-    ProgramWindows windows(dialogs, work.path());
+    ProgramWindows windows(dialogs, dialogs, work.path());
     {
         contactsCursor seed(windows.DataModule2);
         seed.Open();

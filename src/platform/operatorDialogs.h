@@ -1,7 +1,6 @@
 #pragma once
 
 class QString;
-class QWidget;
 
 namespace corvane {
 
@@ -17,8 +16,6 @@ public:
     virtual bool confirm(const QString& title, const QString& text) = 0;
     // The system's default beep.
     virtual void beep() = 0;
-    // Shows a window modally and returns its result code when it closes.
-    virtual int showModal(QWidget& window) = 0;
 };
 
 } // namespace corvane

@@ -19,6 +19,7 @@
 #include "ui/sendLater.h"
 #include "ui/toolkit/checkListBox.h"
 #include "ui/toolkit/handlerGuard.h"
+#include "ui/toolkit/modalRunner.h"
 #include "ui/windowStyle.h"
 
 #include <QApplication>
@@ -98,9 +99,10 @@ void MessageMemo::enforceMaxLength() {
     emit textChanged();
 }
 
-TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock)
+TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, ModalRunner& modal, const Clock& clock)
     : m_settings(settings)
     , m_dialogs(dialogs)
+    , m_modal(modal)
     , m_clientSocket(std::make_unique<SocketClient>()) {
     setObjectName(u"Form1"_s);
     // A fixed border with the system menu, minimise and close, and no maximise box.
@@ -432,7 +434,7 @@ void TForm1::About1Click() {
         return;
     }
     m_windows.AboutForm->versionLabel->setText(u"Version: "_s + QStringLiteral(CORVANE_VERSION));
-    m_dialogs.showModal(*m_windows.AboutForm);
+    m_modal.showModal(*m_windows.AboutForm);
 }
 
 void TForm1::Configure1Click() {
@@ -440,7 +442,7 @@ void TForm1::Configure1Click() {
         return;
     }
     m_windows.configForm->move(pos() + QPoint(20, 20));
-    m_dialogs.showModal(*m_windows.configForm);
+    m_modal.showModal(*m_windows.configForm);
     fillGroupslistbox();
 }
 
@@ -451,7 +453,7 @@ void TForm1::ContactsDatabase1Click() {
     }
     m_windows.contactsGridForm->move(pos() + QPoint(20, 20));
     m_windows.contactsGridForm->FormShow();
-    m_dialogs.showModal(*m_windows.contactsGridForm);
+    m_modal.showModal(*m_windows.contactsGridForm);
     fillNamesListBox();
     resetToNoRecipient();
 }
@@ -461,7 +463,7 @@ void TForm1::sendLaterButtonClick() {
         return;
     }
     m_windows.SendLaterForm->move(pos() + QPoint(150, 50));
-    m_dialogs.showModal(*m_windows.SendLaterForm);
+    m_modal.showModal(*m_windows.SendLaterForm);
     if (m_engine->holdValue().size() != 12) {
         return;
     }

@@ -27,6 +27,7 @@ class ContactsStore;
 class GuardedTcpEvents;
 class OperatorDialogs;
 class ActivityLog;
+class ModalRunner;
 class PagingEngine;
 class SocketClient;
 class TAboutForm;
@@ -77,7 +78,7 @@ public:
     static constexpr int tryAltEvent = 2;
 
     // Runs FormCreate: caption, service table, settings (with the log directory check), address split.
-    TForm1(Settings& settings, OperatorDialogs& dialogs, const Clock& clock);
+    TForm1(Settings& settings, OperatorDialogs& dialogs, ModalRunner& modal, const Clock& clock);
     ~TForm1() override;
 
     void setSecondaryWindows(const SecondaryWindows& windows) { m_windows = windows; }
@@ -192,6 +193,7 @@ private:
 
     Settings& m_settings;
     OperatorDialogs& m_dialogs;
+    ModalRunner& m_modal;
     std::unique_ptr<SocketClient> m_clientSocket;
     std::unique_ptr<ActivityLog> m_log;
     std::unique_ptr<PagingEngine> m_engine;

@@ -12,6 +12,7 @@
 #include "ui/nameSearch.h"
 #include "ui/results.h"
 #include "ui/toolkit/checkListBox.h"
+#include "ui/toolkit/modalRunner.h"
 #include "ui/viewContact.h"
 #include "ui/windowStyle.h"
 
@@ -135,7 +136,7 @@ void TForm1::namesListboxDblClick() {
     view.serviceLabel->setText(service);
     view.serviceLabel->adjustSize();
     view.move(pos() + QPoint(150, 50));
-    m_dialogs.showModal(view);
+    m_modal.showModal(view);
 }
 
 void TForm1::checkAllButtonClick() {

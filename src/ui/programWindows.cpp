@@ -8,9 +8,10 @@ namespace corvane {
 
 // Members are built in declaration order: Form1 (whose creation handler fills the service table
 // and reads the settings), then the other windows, then the data module.
-ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory, const Clock* clock)
+ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, const QString& programDirectory,
+                               const Clock* clock)
     : clock(clock != nullptr ? *clock : systemClock)
-    , Form1(settings, dialogs, this->clock)
+    , Form1(settings, dialogs, modal, this->clock)
     , contactsGridForm(settings, Form1.engine().serviceTable(), dialogs)
     , configForm(settings, Form1.engine().serviceTable(), dialogs)
     , AboutForm(&Form1)

@@ -16,6 +16,8 @@
 
 namespace corvane {
 
+class ModalRunner;
+
 class OperatorDialogs;
 
 // Every window of the program, created once in the fixed order (main window first, the data
@@ -24,7 +26,9 @@ class ProgramWindows {
 public:
     // programDirectory: where the contacts table lives; usually the program file's directory.
     // clock: the local time to use; the system's when none is given.
-    ProgramWindows(OperatorDialogs& dialogs, const QString& programDirectory, const Clock* clock = nullptr);
+    // modal: how the main window shows the modal windows (the real modal loop in the program).
+    ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, const QString& programDirectory,
+                   const Clock* clock = nullptr);
 
     Settings settings;
     SystemClock systemClock;

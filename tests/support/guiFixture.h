@@ -7,6 +7,7 @@
 #include "tempWorkingDir.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
+#include "ui/toolkit/modalRunner.h"
 
 #include <QStatusBar>
 #include <QStringList>
@@ -18,11 +19,12 @@ namespace corvane::test {
 
 // Shows a modal window for real and lets the test act in it as the operator would, then closes it
 // if the test left it open, as the close box would.
-class ModalDialogs final : public RecordingDialogs {
+class ModalDialogs final : public RecordingDialogs, public ModalRunner {
 public:
     std::function<void(QWidget&)> whileModal;
+    int modalShows = 0;
     int showModal(QWidget& window) override {
-        RecordingDialogs::showModal(window);
+        ++modalShows;
         window.show();
         if (whileModal) {
             whileModal(window);
@@ -51,7 +53,7 @@ protected:
 
     // Creates the windows in the program's order and shows the main window (FormShow runs).
     TForm1& start(const std::vector<Contact>& contacts = {}) {
-        windows = std::make_unique<ProgramWindows>(dialogs, dir.path(), clock.get());
+        windows = std::make_unique<ProgramWindows>(dialogs, dialogs, dir.path(), clock.get());
         if (!contacts.empty()) {
             contactsCursor seed(windows->DataModule2);
             seed.Open();

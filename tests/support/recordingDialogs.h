@@ -13,7 +13,6 @@ public:
     QStringList messages;
     QStringList confirmations; // "title|text"
     int beeps = 0;
-    int modalShows = 0;
     bool confirmAnswer = true;
 
     void showMessage(const QString& text) override {
@@ -29,10 +28,6 @@ public:
     void beep() override {
         ++beeps;
         events.append(QStringLiteral("<beep>"));
-    }
-    int showModal(QWidget&) override {
-        ++modalShows;
-        return 0;
     }
 };
 

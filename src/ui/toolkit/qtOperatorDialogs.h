@@ -1,13 +1,14 @@
 #pragma once
 
 #include "platform/operatorDialogs.h"
+#include "ui/toolkit/modalRunner.h"
 
 class QWidget;
 
 namespace corvane {
 
 // The operator dialogs as real Qt message boxes, owned by the windows.
-class QtOperatorDialogs final : public OperatorDialogs {
+class QtOperatorDialogs final : public OperatorDialogs, public ModalRunner {
 public:
     // Message boxes are centred on parent; without one they open on their own.
     explicit QtOperatorDialogs(QWidget* parent = nullptr)
