@@ -35,8 +35,6 @@ namespace {
 constexpr int exitPaged = 0;
 constexpr int exitNotPaged = 1;
 constexpr int exitUsage = 2;
-constexpr int maxMessageLength = 999;
-constexpr int maxIdLength = 20;
 
 // Text from a server or the contacts table may hold control characters; on a terminal they would
 // move the cursor or change its colours. They are shown as escapes, and the line end is ours.
@@ -121,8 +119,9 @@ std::optional<QString> readMessage(QString& error) {
         if (n > 0) {
             text += decoder.decode(QByteArrayView(buffer, static_cast<qsizetype>(n)));
         }
-        if (text.size() > maxMessageLength + 2) {
-            error = u"the message on standard input is longer than 999 characters; at most 999 can be paged"_s;
+        if (text.size() > messageMaxLength + 2) {
+            error = u"the message on standard input is longer than %1 characters; at most %1 can be paged"_s.arg(
+                messageMaxLength);
             return std::nullopt;
         }
         if (n < sizeof buffer) {
@@ -170,8 +169,8 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
     } else if (byId) {
         s.toMarker = directIdEntryMarker;
         s.idField = parser.value(u"id"_s);
-        if (s.idField.size() > maxIdLength) {
-            error = u"--id takes a pager ID of at most 20 characters"_s;
+        if (s.idField.size() > pagerIdMaxLength) {
+            error = u"--id takes a pager ID of at most %1 characters"_s.arg(pagerIdMaxLength);
             return std::nullopt;
         }
     } else if (names.size() == 1) {
@@ -202,8 +201,8 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
     } else {
         s.message = positional.first();
     }
-    if (s.message.size() > maxMessageLength) {
-        error = u"the message is %1 characters long; at most 999 can be paged"_s.arg(s.message.size());
+    if (s.message.size() > messageMaxLength) {
+        error = u"the message is %1 characters long; at most %2 can be paged"_s.arg(s.message.size()).arg(messageMaxLength);
         return std::nullopt;
     }
     return request;

@@ -1,5 +1,6 @@
 // The desktop program: creates every window in its fixed order and runs the event loop until the
 // main window closes.
+#include "ui/Unit1.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/qtOperatorDialogs.h"
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvane v3"));
+    QApplication::setApplicationName(QString::fromUtf16(corvane::programTitle));
     corvane::QtOperatorDialogs dialogs;
     corvane::ProgramWindows windows(dialogs, dialogs, QCoreApplication::applicationDirPath());
     dialogs.setParent(&windows.Form1);

@@ -7,22 +7,33 @@
 
 namespace corvane {
 
+void postDeferredRequest(QObject& target, DeferredRequest request) {
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::Type(QEvent::User + static_cast<int>(request))));
+}
+
+bool runDeferredRequest(const QEvent& event, PagingEngine& engine) {
+    if (event.type() == QEvent::User + static_cast<int>(DeferredRequest::gotDisconnect)) {
+        engine.gotDisconnect();
+        return true;
+    }
+    if (event.type() == QEvent::User + static_cast<int>(DeferredRequest::tryAlt)) {
+        engine.tryAlt();
+        return true;
+    }
+    return false;
+}
+
 void EventLoopDeferredRequests::postGotDisconnect() {
-    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + gotDisconnectEvent)));
+    postDeferredRequest(*this, DeferredRequest::gotDisconnect);
 }
 
 void EventLoopDeferredRequests::postTryAlt() {
-    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + tryAltEvent)));
+    postDeferredRequest(*this, DeferredRequest::tryAlt);
 }
 
 void EventLoopDeferredRequests::customEvent(QEvent* event) {
-    if (m_engine == nullptr) {
-        return;
-    }
-    if (event->type() == QEvent::User + gotDisconnectEvent) {
-        m_engine->gotDisconnect();
-    } else if (event->type() == QEvent::User + tryAltEvent) {
-        m_engine->tryAlt();
+    if (m_engine != nullptr) {
+        runDeferredRequest(*event, *m_engine);
     }
 }
 

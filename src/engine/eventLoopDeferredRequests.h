@@ -8,14 +8,18 @@ namespace corvane {
 
 class PagingEngine;
 
-// Posts the deferred requests as events (QEvent::User + 1 for gotDisconnect, + 2 for tryAlt) to
-// itself, so they run from the event loop after the current notification has returned. For
-// programs without a main window; the main window posts the same events to itself.
+// The deferred requests as events posted to an object of the user-interface thread: QEvent::User
+// + 1 for gotDisconnect and + 2 for tryAlt. They run from the event loop, after the notification
+// that posted them has returned.
+enum class DeferredRequest { gotDisconnect = 1, tryAlt = 2 };
+void postDeferredRequest(QObject& target, DeferredRequest request);
+// Runs the request the event carries on the engine; false when the event is no such request.
+bool runDeferredRequest(const QEvent& event, PagingEngine& engine);
+
+// Posts the deferred requests to itself, for programs without a main window (the main window
+// posts the same events to itself).
 class EventLoopDeferredRequests final : public QObject, public DeferredRequests {
 public:
-    static constexpr int gotDisconnectEvent = 1; // offsets from QEvent::User
-    static constexpr int tryAltEvent = 2;
-
     void setEngine(PagingEngine* engine) { m_engine = engine; }
     void postGotDisconnect() override;
     void postTryAlt() override;

@@ -17,6 +17,9 @@ struct RecipientSelection {
 };
 
 inline const QString directIdEntryMarker = QStringLiteral("DIRECT ID ENTRY");
+// The longest message an operator can enter, and the longest pager ID of a direct entry.
+inline constexpr int messageMaxLength = 999;
+inline constexpr int pagerIdMaxLength = 20;
 
 // The group number of a groups-list entry "G" + n + ": " + name: the digit after "G", or 10 when a
 // "0" follows that digit; 0 when the entry has no such digit.

@@ -2,6 +2,7 @@
 
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsStore.h"
+#include "engine/eventLoopDeferredRequests.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
 #include "platform/error.h"
@@ -136,7 +137,7 @@ TForm1::~TForm1() {
 void TForm1::FormCreate() {
     setWindowTitle(u"Corvane    "_s + QString::fromLatin1(companyName) + u"  "_s +
                    QString::fromLatin1(supportTelephone));
-    QApplication::setApplicationName(u"Corvane v3"_s);
+    QApplication::setApplicationName(QString::fromUtf16(programTitle));
     fillBuiltinServiceTable(m_engine->serviceTable());
     readSettings(m_settings, m_dialogs);
     splitIPintoParts(m_engine->serviceTable());
@@ -171,7 +172,7 @@ void TForm1::buildElements() {
     toIdedit = new QLineEdit(central);
     toIdedit->setObjectName(u"toIdedit"_s);
     toIdedit->setGeometry(48, 118, 140, 22);
-    toIdedit->setMaxLength(20);
+    toIdedit->setMaxLength(pagerIdMaxLength);
     toIdedit->setEnabled(false);
     setBackground(*toIdedit, silver);
     // The picked contact's pager ID stays readable in the disabled field.
@@ -517,19 +518,15 @@ void TForm1::setBanner(const QString& text) {
 }
 
 void TForm1::postGotDisconnect() {
-    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + gotDisconnectEvent)));
+    postDeferredRequest(*this, DeferredRequest::gotDisconnect);
 }
 
 void TForm1::postTryAlt() {
-    QCoreApplication::postEvent(this, new QEvent(QEvent::Type(QEvent::User + tryAltEvent)));
+    postDeferredRequest(*this, DeferredRequest::tryAlt);
 }
 
 void TForm1::customEvent(QEvent* event) {
-    if (event->type() == QEvent::User + gotDisconnectEvent) {
-        guarded([&] { m_engine->gotDisconnect(); });
-    } else if (event->type() == QEvent::User + tryAltEvent) {
-        guarded([&] { m_engine->tryAlt(); });
-    }
+    guarded([&] { runDeferredRequest(*event, *m_engine); });
 }
 
 bool TForm1::lookupContact(const QString& name, LookedUpContact& found) {

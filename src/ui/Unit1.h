@@ -3,6 +3,7 @@
 #include "engine/contactDirectory.h"
 #include "engine/deferredRequests.h"
 #include "engine/engineOutputs.h"
+#include "engine/recipientSelection.h"
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -46,7 +47,7 @@ class MessageMemo final : public QPlainTextEdit {
     Q_OBJECT
 
 public:
-    static constexpr int maxLength = 999;
+    static constexpr int maxLength = messageMaxLength;
     explicit MessageMemo(QWidget* parent = nullptr);
 
 protected:
@@ -70,12 +71,13 @@ struct SecondaryWindows {
 // The main window: message editor, recipient selection, Send and Cancel, status displays. It shows
 // what the engine reports and hands Send, Cancel, the timer and the posted requests to the engine;
 // all paging logic lives in the engine.
+// The application's title, as the system and the windows show it.
+inline constexpr const char16_t* programTitle = u"Corvane v3";
+
 class TForm1 final : public QMainWindow, public EngineOutputs, public DeferredRequests, public ContactDirectory {
     Q_OBJECT
 
 public:
-    static constexpr int gotDisconnectEvent = 1; // offsets from QEvent::User
-    static constexpr int tryAltEvent = 2;
 
     // Runs FormCreate: caption, service table, settings (with the log directory check), address split.
     TForm1(Settings& settings, OperatorDialogs& dialogs, ModalRunner& modal, const Clock& clock);
