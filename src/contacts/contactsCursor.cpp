@@ -17,13 +17,29 @@ namespace {
 
 enum FieldIndex { fName = 0, fId = 1, fServiceNumber = 2, fPassword = 3, fFirstGroup = 4 };
 
-const std::array<QString, contactsCursor::fieldCount> fieldNames = {
-    u"name"_s,      u"id"_s,        u"serviceNumber"_s, u"password"_s,  u"memberGr1"_s, u"memberGr2"_s, u"memberGr3"_s,
-    u"memberGr4"_s, u"memberGr5"_s, u"memberGr6"_s,     u"memberGr7"_s, u"memberGr8"_s, u"memberGr9"_s, u"memberGr10"_s,
-};
+static_assert(contactColumns.size() == contactsCursor::fieldCount);
+const QStringList fieldNames = contactColumnNames();
+const QString columns = u"rowid, "_s + fieldNames.join(u", "_s);
 
-const QString columns = u"rowid, name, id, serviceNumber, password, memberGr1, memberGr2, memberGr3, memberGr4, "
-                        u"memberGr5, memberGr6, memberGr7, memberGr8, memberGr9, memberGr10"_s;
+// "?1, ?2, ..." for the fields, and "name = ?1, id = ?2, ..." for the fields.
+QString placeholders() {
+    QStringList marks;
+    for (int i = 1; i <= contactsCursor::fieldCount; ++i) {
+        marks.append(u'?' + QString::number(i));
+    }
+    return marks.join(u", "_s);
+}
+QString assignments() {
+    QStringList pairs;
+    for (int i = 0; i < contactsCursor::fieldCount; ++i) {
+        pairs.append(fieldNames[i] + u" = ?"_s + QString::number(i + 1));
+    }
+    return pairs.join(u", "_s);
+}
+const QString insertSql =
+    u"INSERT INTO contacts ("_s + fieldNames.join(u", "_s) + u") VALUES ("_s + placeholders() + u')';
+const QString updateSql =
+    u"UPDATE contacts SET "_s + assignments() + u" WHERE rowid = ?"_s + QString::number(contactsCursor::fieldCount + 1);
 
 bool isGroupField(int index) {
     return index >= fFirstGroup;
@@ -310,19 +326,12 @@ void contactsCursor::Post() {
     }
     ContactsDatabase& db = m_dataModule.database();
     const bool inserting = m_state == dsInsert;
-    const StatementUse write =
-        inserting ? db.prepare(u"INSERT INTO contacts (name, id, serviceNumber, password, memberGr1, memberGr2, "
-                               u"memberGr3, memberGr4, memberGr5, memberGr6, memberGr7, memberGr8, memberGr9, "
-                               u"memberGr10) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)"_s)
-                  : db.prepare(u"UPDATE contacts SET name = ?1, id = ?2, serviceNumber = ?3, password = ?4, "
-                               u"memberGr1 = ?5, memberGr2 = ?6, memberGr3 = ?7, memberGr4 = ?8, memberGr5 = ?9, "
-                               u"memberGr6 = ?10, memberGr7 = ?11, memberGr8 = ?12, memberGr9 = ?13, "
-                               u"memberGr10 = ?14 WHERE rowid = ?15"_s);
+    const StatementUse write = inserting ? db.prepare(insertSql) : db.prepare(updateSql);
     for (int i = 0; i < fieldCount; ++i) {
         write->bind(i + 1, values[i]);
     }
     if (!inserting) {
-        write->bind(15, m_current->rowid);
+        write->bind(fieldCount + 1, m_current->rowid);
     }
     try {
         write->step();

@@ -13,33 +13,31 @@ namespace corvane {
 
 namespace {
 
-// The one definition of the table. Names compare with NOCASE (A to Z folded, nothing else), and
-// the same fold serves uniqueness, name order and the search by name.
-const char* const schema = R"sql(
-CREATE TABLE contacts (
-    name TEXT NOT NULL COLLATE NOCASE,
-    id TEXT,
-    serviceNumber INTEGER,
-    password TEXT,
-    memberGr1 INTEGER,
-    memberGr2 INTEGER,
-    memberGr3 INTEGER,
-    memberGr4 INTEGER,
-    memberGr5 INTEGER,
-    memberGr6 INTEGER,
-    memberGr7 INTEGER,
-    memberGr8 INTEGER,
-    memberGr9 INTEGER,
-    memberGr10 INTEGER
-);
-CREATE UNIQUE INDEX nameindex ON contacts (name COLLATE NOCASE);
-)sql";
+// The table and its name index. Names compare with NOCASE (A to Z folded, nothing else), and the
+// same fold serves uniqueness, name order and the search by name.
+QByteArray schema() {
+    QStringList columns;
+    for (const ContactColumn& column : contactColumns) {
+        columns.append(QString::fromLatin1(column.name) + u' ' + QString::fromLatin1(column.type));
+    }
+    return (u"CREATE TABLE contacts (\n    "_s + columns.join(u",\n    "_s) +
+            u"\n);\nCREATE UNIQUE INDEX nameindex ON contacts (name COLLATE NOCASE);\n"_s)
+        .toUtf8();
+}
 
 QString errorText(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
 } // namespace
+
+QStringList contactColumnNames() {
+    QStringList names;
+    for (const ContactColumn& column : contactColumns) {
+        names.append(QString::fromLatin1(column.name));
+    }
+    return names;
+}
 
 Statement::~Statement() {
     sqlite3_finalize(m_stmt);
@@ -235,7 +233,7 @@ void createEmptyContactsTable(const QString& filePath) {
     const int rc =
         sqlite3_open_v2(filePath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     char* message = nullptr;
-    if (rc != SQLITE_OK || sqlite3_exec(db, schema, nullptr, nullptr, &message) != SQLITE_OK) {
+    if (rc != SQLITE_OK || sqlite3_exec(db, schema().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = message != nullptr ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(message);
         sqlite3_close(db);

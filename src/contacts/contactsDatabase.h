@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <array>
 #include <map>
 #include <memory>
 
@@ -9,6 +11,31 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace corvane {
+
+// The columns of the contacts table, in the order of a contact's fields: the one place that names
+// them, for the table's definition, its check at open and every statement of the cursors.
+struct ContactColumn {
+    const char* name;
+    const char* type;
+};
+inline constexpr std::array<ContactColumn, 14> contactColumns = {{
+    {"name", "TEXT NOT NULL COLLATE NOCASE"},
+    {"id", "TEXT"},
+    {"serviceNumber", "INTEGER"},
+    {"password", "TEXT"},
+    {"memberGr1", "INTEGER"},
+    {"memberGr2", "INTEGER"},
+    {"memberGr3", "INTEGER"},
+    {"memberGr4", "INTEGER"},
+    {"memberGr5", "INTEGER"},
+    {"memberGr6", "INTEGER"},
+    {"memberGr7", "INTEGER"},
+    {"memberGr8", "INTEGER"},
+    {"memberGr9", "INTEGER"},
+    {"memberGr10", "INTEGER"},
+}};
+// The column names, in that order.
+QStringList contactColumnNames();
 
 // One prepared statement, reset before each use. Values are always bound, never pasted into SQL.
 class Statement {
