@@ -293,7 +293,7 @@ void TcontactsGridForm::FormShow() {
         groupCheckboxes[g - 1]->setAccessibleName(name.isEmpty() ? u"Group %1"_s.arg(g) : name);
         groupCheckboxes[g - 1]->setEnabled(!name.isEmpty());
         if (!name.isEmpty()) {
-            GroupSelectComboBox->addItem(u"Group "_s + QString::number(g) + u": "_s + name);
+            GroupSelectComboBox->addItem(u"Group "_s + QString::number(g) + u": "_s + name, g);
         }
     }
     DataSource1StateChange();
@@ -323,6 +323,7 @@ void TcontactsGridForm::showAllContactsButtonClick() {
     showingGroupsLabel->hide();
     m_cursor->setFiltered(false);
     GroupSelectComboBox->setCurrentIndex(0);
+    m_shownEntry = 0;
     showAllContactsButton->setEnabled(false);
     reloadGrid();
     showControls();
@@ -334,18 +335,17 @@ void TcontactsGridForm::GroupSelectComboBoxChange() {
         return;
     }
     const QString entry = GroupSelectComboBox->currentText();
-    const bool wasFiltered = m_cursor->Filtered();
-    const QString wasFilter = m_cursor->Filter();
     const bool ok = runGuarded(m_dialogs, [&] {
         pushServiceNumber();
         if (entry == showAllEntry) {
             showAllContactsButtonClick();
             return;
         }
-        // "Group " + n + ": " + name: the 7th character, or 10 when the 8th is "0".
-        const int group = entry.size() > 7 && entry[7] == u'0' ? 10 : entry.mid(6, 1).toInt();
+        // Each group's entry carries its number, "Group " + n + ": " + name.
+        const int group = GroupSelectComboBox->currentData().toInt();
         m_cursor->setFilter(u"memberGr"_s + QString::number(group) + u"=true"_s);
         m_cursor->setFiltered(true);
+        m_shownEntry = index;
         showingGroupsLabel->setText(u"Showing "_s + entry);
         showingGroupsLabel->show();
         showAllContactsButton->setEnabled(true);
@@ -353,15 +353,9 @@ void TcontactsGridForm::GroupSelectComboBoxChange() {
         showControls();
     });
     if (!ok) {
-        // The pending change could not be saved: the view stays as it was.
+        // The pending change could not be saved: the view, and the entry showing it, stay as they were.
         QSignalBlocker blocker(GroupSelectComboBox);
-        if (!wasFiltered) {
-            GroupSelectComboBox->setCurrentIndex(0);
-        } else {
-            const int group = wasFilter.mid(8, wasFilter.indexOf(u'=') - 8).toInt();
-            GroupSelectComboBox->setCurrentIndex(
-                GroupSelectComboBox->findText(u"Group "_s + QString::number(group) + u": "_s, Qt::MatchStartsWith));
-        }
+        GroupSelectComboBox->setCurrentIndex(m_shownEntry);
     }
 }
 

@@ -106,6 +106,7 @@ private:
     bool m_filling = false;
     bool m_syncingGrid = false; // the window itself is moving the grid's highlight
     int m_insertRow = -1;       // the row of the contact being composed after New Contact
+    int m_shownEntry = 0;       // the drop-down entry whose view the grid shows
 };
 
 } // namespace corvane
