@@ -1,5 +1,6 @@
 // The INI reader and writer: any file, then one entry written. Every line of the file except the
 // entry's own comes back byte for byte and in order, and the entry reads back as written.
+#include "fuzzSupport.h"
 #include "settings/iniFile.h"
 
 #include <QByteArray>
@@ -33,14 +34,6 @@ QList<QByteArray> linesOf(const QByteArray& bytes) {
 }
 
 } // namespace
-
-#define require(condition)                                                                                             \
-    do {                                                                                                               \
-        if (!(condition)) {                                                                                            \
-            std::fprintf(stderr, "invariant broken: %s (line %d)\n", #condition, __LINE__);                            \
-            std::abort();                                                                                              \
-        }                                                                                                              \
-    } while (false)
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     static QTemporaryDir dir;

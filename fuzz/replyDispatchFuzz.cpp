@@ -11,8 +11,10 @@
 #include "engine/engineOutputs.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
+#include "fakeContacts.h"
 #include "fakeTcpClient.h"
 #include "fixedClock.h"
+#include "fuzzSupport.h"
 #include "recordingOutputs.h"
 #include "settings/activityLog.h"
 #include "settings/settings.h"
@@ -25,57 +27,6 @@
 using namespace corvane;
 
 namespace {
-
-class Contacts final : public ContactDirectory {
-public:
-    std::vector<contactRecordType> all;
-
-    void add(const QString& name, const QString& id, int service, int group) {
-        contactRecordType c;
-        c.name = name;
-        c.id = id;
-        c.serviceNumber = service;
-        c.memberGr[group - 1] = true;
-        all.push_back(c);
-    }
-    bool lookupContact(const QString& name, LookedUpContact& found) override {
-        for (const auto& c : all) {
-            if (c.name == name) {
-                found = LookedUpContact{c.id, c.serviceNumber, c.password};
-                return true;
-            }
-        }
-        return false;
-    }
-    void readAllContacts(const std::function<void(const contactRecordType&)>& visit) override {
-        for (const auto& c : all) {
-            visit(c);
-        }
-    }
-    void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) override {
-        for (const auto& c : all) {
-            if (c.isMemberOf(group)) {
-                visit(c);
-            }
-        }
-    }
-};
-
-class Requests final : public DeferredRequests {
-public:
-    std::deque<char> queue;
-    void postGotDisconnect() override { queue.push_back('g'); }
-    void postTryAlt() override { queue.push_back('t'); }
-};
-
-// A broken invariant names its line before the fuzzer takes the input as a finding.
-#define require(condition)                                                                                             \
-    do {                                                                                                               \
-        if (!(condition)) {                                                                                            \
-            std::fprintf(stderr, "invariant broken: %s (line %d)\n", #condition, __LINE__);                            \
-            std::abort();                                                                                              \
-        }                                                                                                              \
-    } while (false)
 
 // Reads the input a byte at a time; past its end every byte is 0.
 class Input {
@@ -104,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     Input in(data, size);
     test::FakeTcpClient client;
     test::RecordingOutputs outputs;
-    Contacts contacts;
-    Requests deferred;
+    test::FakeContacts contacts;
+    test::QueuedRequests deferred;
     Settings settings;
     test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
     const ActivityLog log(settings, clock, LongTimeFormat{});
@@ -127,10 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     if ((shape & 0x40) != 0) {
         engine.setHoldValue(QStringLiteral("261231120000"));
     }
-    contacts.add(QStringLiteral("Ann"), QStringLiteral("101\r\nQUIT"), 1, 1);
-    contacts.add(QStringLiteral("Bob"), QStringLiteral("102"), 1, 1);
-    contacts.add(QStringLiteral("Cy"), QStringLiteral("201"), 2, 1);
-    contacts.add(QStringLiteral("Dee"), QStringLiteral("501"), 5, 1);
+    contacts.add(QStringLiteral("Ann"), QStringLiteral("101\r\nQUIT"), 1, {1});
+    contacts.add(QStringLiteral("Bob"), QStringLiteral("102"), 1, {1});
+    contacts.add(QStringLiteral("Cy"), QStringLiteral("201"), 2, {1});
+    contacts.add(QStringLiteral("Dee"), QStringLiteral("501"), 5, {1});
 
     RecipientSelection selection;
     selection.message = QStringLiteral("hello\r\nSEND\nthere");
@@ -161,6 +112,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     const auto close = [&](int status) {
         client.serverCloses(status, status != 0 ? QStringLiteral("Connection reset by peer") : QString());
         require(engine.isIdle());
+    };
+    const auto runOneDeferred = [&] {
+        const char request = deferred.queue.front();
+        deferred.queue.pop_front();
+        request == 'g' ? engine.gotDisconnect() : engine.tryAlt();
     };
     int steps = 0;
     while (in.more() && ++steps < 2000) {
@@ -210,9 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             break;
         case 6:
             if (!deferred.queue.empty()) {
-                const char request = deferred.queue.front();
-                deferred.queue.pop_front();
-                request == 'g' ? engine.gotDisconnect() : engine.tryAlt();
+                runOneDeferred();
             }
             break;
         default:
@@ -227,9 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         } else if (client.open) {
             close(0);
         } else if (!deferred.queue.empty()) {
-            const char request = deferred.queue.front();
-            deferred.queue.pop_front();
-            request == 'g' ? engine.gotDisconnect() : engine.tryAlt();
+            runOneDeferred();
         } else {
             engine.Timer1Timer();
         }

@@ -2,7 +2,6 @@
 #include "app/gateway/gatewayServer.h"
 #include "app/gateway/snppSession.h"
 #include "contacts/contactsStore.h"
-#include "contactsFixture.h"
 #include "engine/eventLoopDeferredRequests.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
@@ -13,6 +12,7 @@
 #include "recordingOutputs.h"
 #include "settings/activityLog.h"
 #include "settings/settings.h"
+#include "socketEngineFixture.h"
 #include "transport/socketClient.h"
 
 #include <gtest/gtest.h>
@@ -126,28 +126,11 @@ TEST(GatewaySession, EncryptedFormIsDecodedAndMarked) {
 
 // The engine pages the gateway as it would a paging service: a group over both services, one of
 // them taking the encrypted form, with a refused pager among them.
-class GatewayEndToEnd : public test::ContactsFixture {
+class GatewayEndToEnd : public test::SocketEngineFixture {
 protected:
-    GatewayEndToEnd() {
-        reader.Open();
-        addContact(reader, u"Ann"_s, u"101"_s, 1, {4});
-        addContact(reader, u"Bob"_s, u"666"_s, 1, {4});
-        addContact(reader, u"Cy"_s, u"201"_s, 2, {4});
-        fillBuiltinServiceTable(engine.serviceTable());
-        engine.prepareSendJob();
-        deferred.setEngine(&engine);
-        client.setEvents(&engine);
-    }
-    contactsCursor reader{dataModule};
-    ContactsStore store{reader};
-    SocketClient client;
-    test::RecordingOutputs outputs;
-    EventLoopDeferredRequests deferred;
-    Settings settings;
-    test::FixedClock clock{QDateTime(QDate(2026, 12, 10), QTime(9, 0))};
-    ActivityLog log{settings, clock, LongTimeFormat{}};
-    PagingEngine engine{
-        EngineWiring{client, outputs, store, deferred, settings, log, clock, LongTimeFormat{}, nullptr}};
+    GatewayEndToEnd()
+        : SocketEngineFixture({{u"Ann"_s, u"101"_s, 1, {4}}, {u"Bob"_s, u"666"_s, 1, {4}}, {u"Cy"_s, u"201"_s, 2, {4}}},
+                              333) {}
 };
 
 TEST_F(GatewayEndToEnd, GroupIsPagedThroughTheGateway) {
@@ -157,11 +140,8 @@ TEST_F(GatewayEndToEnd, GroupIsPagedThroughTheGateway) {
     gateway::GatewayServer server(rules, 60, [&](const PageSent& page) { pages.push_back(page); });
     QString error;
     ASSERT_TRUE(server.listen(u"127.0.0.1"_s, 0, error)) << error.toStdString();
-    for (int n : {1, 2}) {
-        engine.serviceTable()[n].ip = u"127.0.0.1"_s;
-        engine.serviceTable()[n].port = server.port();
-    }
-    splitIPintoParts(engine.serviceTable());
+    pointService(1, u"127.0.0.1"_s, server.port());
+    pointService(2, u"127.0.0.1"_s, server.port());
     RecipientSelection group;
     group.groupMode = true;
     group.highlightedGroup = u"G4: Everyone"_s;

@@ -1,7 +1,6 @@
 // The engine through the real socket client, against scripted SNPP servers on 127.0.0.1, with a
 // real contacts table.
 #include "contacts/contactsStore.h"
-#include "contactsFixture.h"
 #include "engine/eventLoopDeferredRequests.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
@@ -12,6 +11,7 @@
 #include "scriptedSnppServer.h"
 #include "settings/activityLog.h"
 #include "settings/settings.h"
+#include "socketEngineFixture.h"
 #include "transport/socketClient.h"
 
 #include <QTimer>
@@ -25,26 +25,16 @@ namespace {
 using test::ScriptedSnppServer;
 using Reply = ScriptedSnppServer::Reply;
 
-class EngineEndToEnd : public test::ContactsFixture {
+class EngineEndToEnd : public test::SocketEngineFixture {
 protected:
-    EngineEndToEnd() {
-        reader.Open();
-        addContact(reader, u"Ann"_s, u"101"_s, 1, {4});
-        addContact(reader, u"Bob"_s, u"102"_s, 1, {4});
-        addContact(reader, u"Cy"_s, u"201"_s, 2, {4});
-        addContact(reader, u"Dee"_s, u"202"_s, 2, {4});
-        reader.First();
-        fillBuiltinServiceTable(engine.serviceTable());
-        engine.prepareSendJob();
-        deferred.setEngine(&engine);
-        client.setEvents(&engine);
-        timer.callOnTimeout(&timer, [this] { engine.Timer1Timer(); });
-        timer.start(333);
-    }
+    EngineEndToEnd()
+        : SocketEngineFixture({{u"Ann"_s, u"101"_s, 1, {4}},
+                               {u"Bob"_s, u"102"_s, 1, {4}},
+                               {u"Cy"_s, u"201"_s, 2, {4}},
+                               {u"Dee"_s, u"202"_s, 2, {4}}},
+                              333) {}
     void pointServiceAt(int service, const ScriptedSnppServer& server) {
-        engine.serviceTable()[service].ip = u"127.0.0.1"_s;
-        engine.serviceTable()[service].port = server.port();
-        splitIPintoParts(engine.serviceTable());
+        pointService(service, u"127.0.0.1"_s, server.port());
     }
     bool waitForPhase(const QString& phase) {
         return test::waitUntil([&] { return outputs.phase == phase; }, 8000);
@@ -55,18 +45,6 @@ protected:
         s.message = u"Meet at gate 4"_s;
         return s;
     }
-
-    contactsCursor reader{dataModule};
-    ContactsStore store{reader};
-    SocketClient client;
-    test::RecordingOutputs outputs;
-    EventLoopDeferredRequests deferred;
-    Settings settings;
-    test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
-    ActivityLog log{settings, clock, LongTimeFormat{}};
-    PagingEngine engine{
-        EngineWiring{client, outputs, store, deferred, settings, log, clock, LongTimeFormat{}, nullptr}};
-    QTimer timer;
 };
 
 TEST_F(EngineEndToEnd, SingleContactIsPagedAndTheConnectionClosed) {

@@ -3,7 +3,6 @@
 // are right, and the activity log holds whole lines only. The 333 ms tick runs every 10 ms here, so
 // a watchdog of ten seconds (a single page, or the group's time-out of 10) fires after 0.3 s.
 #include "contacts/contactsStore.h"
-#include "contactsFixture.h"
 #include "engine/eventLoopDeferredRequests.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
@@ -14,6 +13,7 @@
 #include "scriptedSnppServer.h"
 #include "settings/activityLog.h"
 #include "settings/settings.h"
+#include "socketEngineFixture.h"
 #include "transport/socketClient.h"
 
 #include <QDir>
@@ -108,28 +108,17 @@ std::vector<Cell> cells() {
     };
 }
 
-class HostileGateway : public test::ContactsFixture, public ::testing::WithParamInterface<Cell> {
+class HostileGateway : public test::SocketEngineFixture, public ::testing::WithParamInterface<Cell> {
 protected:
-    HostileGateway() {
-        reader.Open();
-        addContact(reader, u"Ann"_s, u"101"_s, 1);
-        addContact(reader, u"Bob"_s, u"102"_s, 1);
-        addContact(reader, u"Cy"_s, u"201"_s, 2);
-        addContact(reader, u"Dee"_s, u"202"_s, 2);
+    HostileGateway()
+        : SocketEngineFixture({{u"Ann"_s, u"101"_s, 1, {}},
+                               {u"Bob"_s, u"102"_s, 1, {}},
+                               {u"Cy"_s, u"201"_s, 2, {}},
+                               {u"Dee"_s, u"202"_s, 2, {}}},
+                              10) {
         QDir().mkdir(u"logs"_s);
         settings.loggingEnabled = true;
         settings.timeout = 10;
-        fillBuiltinServiceTable(engine.serviceTable());
-        engine.prepareSendJob();
-        deferred.setEngine(&engine);
-        client.setEvents(&engine);
-        ticks.callOnTimeout(&ticks, [this] { engine.Timer1Timer(); });
-        ticks.start(10);
-    }
-    void pointService(int service, const QString& host, int port) {
-        engine.serviceTable()[service].ip = host;
-        engine.serviceTable()[service].port = port;
-        splitIPintoParts(engine.serviceTable());
     }
     // Sends and waits for the job's end; false when it never ended.
     bool sendAndWait(const RecipientSelection& selection) {
@@ -169,18 +158,6 @@ protected:
             }
         }
     }
-
-    contactsCursor reader{dataModule};
-    ContactsStore store{reader};
-    SocketClient client;
-    test::RecordingOutputs outputs;
-    EventLoopDeferredRequests deferred;
-    Settings settings;
-    test::FixedClock clock{QDateTime(QDate(2013, 3, 14), QTime(15, 7, 45))};
-    ActivityLog log{settings, clock, LongTimeFormat{}};
-    PagingEngine engine{
-        EngineWiring{client, outputs, store, deferred, settings, log, clock, LongTimeFormat{}, nullptr}};
-    QTimer ticks;
 };
 
 TEST_P(HostileGateway, SinglePageEndsWithTheRightOutcome) {
