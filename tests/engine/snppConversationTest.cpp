@@ -15,6 +15,13 @@ protected:
         contacts.add(u"Cy Young"_s, u"5550002"_s, 1);
         contacts.add(u"Encrypted Ed"_s, u"5550003"_s, 2);
     }
+    // Jane Doe, Bob Smith and Cy Young ticked, and Bob's page refused: what the results list shows.
+    void expectBobsPageRefused() {
+        EXPECT_EQ(outputs.results,
+                  (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Jane Doe ..."_s,
+                               u"MESSAGE SENT OK"_s, u"Sending to: Bob Smith ..."_s, u"Sending to: Cy Young ..."_s,
+                               u"MESSAGE SENT OK"_s, u""_s, u"2 of 3 MESSAGES SENT OK"_s}));
+    }
 };
 
 TEST_F(SnppConversation, SingleContactPagesAndQuitsAfterTheServersGoodbye) {
@@ -144,10 +151,7 @@ TEST_F(SnppConversation, RefusalInATickedJobSkipsToTheNextRecipient) {
     };
     engine.sendButtonClick(ticked({u"Jane Doe"_s, u"Bob Smith"_s, u"Cy Young"_s}));
     serve();
-    EXPECT_EQ(outputs.results,
-              (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Jane Doe ..."_s, u"MESSAGE SENT OK"_s,
-                           u"Sending to: Bob Smith ..."_s, u"Sending to: Cy Young ..."_s, u"MESSAGE SENT OK"_s, u""_s,
-                           u"2 of 3 MESSAGES SENT OK"_s}));
+    expectBobsPageRefused();
     EXPECT_EQ(engine.job().sentOkCount, 2);
     EXPECT_EQ(outputs.phase, u"DONE"_s);
     EXPECT_EQ(outputs.resultsShown, 1);
@@ -250,22 +254,19 @@ TEST_F(SnppConversation, OneReplyPerDeliveryKeepsTheDialogueInStep) {
 }
 
 TEST_F(SnppConversation, GroupWhoseServerAnswersPageWithTwoLinesReportsEachRecipientTruly) {
-    responder = [](const QString& line, int) {
+    int sends = 0;
+    responder = [&sends](const QString& line, int) {
         if (line.startsWith(u"PAGE 5550001"_s)) {
             return u"250 Pager ok\r\n250 Really ok\r\n"_s;
         }
         if (line.startsWith(u"SEND"_s)) {
-            static int sends = 0;
             return ++sends == 2 ? u"554 Not delivered\r\n"_s : standardReply(line);
         }
         return standardReply(line);
     };
     engine.sendButtonClick(ticked({u"Jane Doe"_s, u"Bob Smith"_s, u"Cy Young"_s}));
     serve();
-    EXPECT_EQ(outputs.results,
-              (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Jane Doe ..."_s, u"MESSAGE SENT OK"_s,
-                           u"Sending to: Bob Smith ..."_s, u"Sending to: Cy Young ..."_s, u"MESSAGE SENT OK"_s, u""_s,
-                           u"2 of 3 MESSAGES SENT OK"_s}));
+    expectBobsPageRefused();
 }
 
 TEST_F(SnppConversation, RefusedLoginEndsTheAttemptAtOnce) {
