@@ -202,7 +202,8 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
         s.message = positional.first();
     }
     if (s.message.size() > messageMaxLength) {
-        error = u"the message is %1 characters long; at most %2 can be paged"_s.arg(s.message.size()).arg(messageMaxLength);
+        error =
+            u"the message is %1 characters long; at most %2 can be paged"_s.arg(s.message.size()).arg(messageMaxLength);
         return std::nullopt;
     }
     return request;

@@ -78,7 +78,6 @@ class TForm1 final : public QMainWindow, public EngineOutputs, public DeferredRe
     Q_OBJECT
 
 public:
-
     // Runs FormCreate: caption, service table, settings (with the log directory check), address split.
     TForm1(Settings& settings, OperatorDialogs& dialogs, ModalRunner& modal, const Clock& clock);
     ~TForm1() override;

@@ -158,11 +158,17 @@ TEST_F(CorvanePage, NamedRecipientsThatCannotBePagedAreReportedAndDecideTheExitS
         QStringList notPaged; // standard error lines naming those left out
     };
     const Case cases[] = {
-        {"one name misspelt", {u"Bob Smtih"_s, u"Ann Lee"_s}, 1,
+        {"one name misspelt",
+         {u"Bob Smtih"_s, u"Ann Lee"_s},
+         1,
          {u"corvane-page: not paged: Bob Smtih (no contact of that name)"_s}},
-        {"one on a service without a host", {u"Far Away"_s, u"Ann Lee"_s}, 1,
+        {"one on a service without a host",
+         {u"Far Away"_s, u"Ann Lee"_s},
+         1,
          {u"corvane-page: not paged: Far Away (service 5 cannot be paged)"_s}},
-        {"nobody found", {u"Nobody"_s, u"Noone"_s}, 2,
+        {"nobody found",
+         {u"Nobody"_s, u"Noone"_s},
+         2,
          {u"corvane-page: not paged: Nobody (no contact of that name)"_s,
           u"corvane-page: not paged: Noone (no contact of that name)"_s}},
     };
@@ -187,9 +193,13 @@ TEST_F(CorvanePage, UnreadableStoredValueIsReportedByContactAndFieldNotACrash) {
         QString error;
     };
     const Case cases[] = {
-        {"group flag", "UPDATE contacts SET memberGr2 = '1.5' WHERE name = 'Bob'", {u"--group"_s, u"3"_s, u"hi"_s},
+        {"group flag",
+         "UPDATE contacts SET memberGr2 = '1.5' WHERE name = 'Bob'",
+         {u"--group"_s, u"3"_s, u"hi"_s},
          u"corvane-page: Contact 'Bob': '1.5' is not a valid boolean value for field 'memberGr2'"_s},
-        {"service number", "UPDATE contacts SET serviceNumber = 'abc' WHERE name = 'Bob'", {u"--to"_s, u"Bob"_s, u"hi"_s},
+        {"service number",
+         "UPDATE contacts SET serviceNumber = 'abc' WHERE name = 'Bob'",
+         {u"--to"_s, u"Bob"_s, u"hi"_s},
          u"corvane-page: Contact 'Bob': 'abc' is not a valid integer value for field 'serviceNumber'"_s},
     };
     for (const auto& c : cases) {

@@ -324,13 +324,13 @@ TEST_F(ContactsWindow, SavedContactsTakeTheirRowInNameOrderAndAreScrolledIntoVie
 TEST_F(ContactsWindow, TabVisitsTheControlsInTheWindowsOrder) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        QStringList expected{u"DBGrid1"_s, u"exitButton"_s, u"showAllContactsButton"_s, u"nameEdit"_s, u"idEdit"_s,
-                             u"ServicenumberEdit"_s};
+        QStringList expected{u"DBGrid1"_s,  u"exitButton"_s, u"showAllContactsButton"_s,
+                             u"nameEdit"_s, u"idEdit"_s,     u"ServicenumberEdit"_s};
         for (int n = 1; n <= 10; ++n) {
             expected.append(u"group%1checkbox"_s.arg(n));
         }
-        expected += {u"Insertbutton"_s, u"deleteButton"_s, u"Updatebutton"_s, u"cancelButton"_s,
-                     u"GroupSelectComboBox"_s};
+        expected +=
+            {u"Insertbutton"_s, u"deleteButton"_s, u"Updatebutton"_s, u"cancelButton"_s, u"GroupSelectComboBox"_s};
         EXPECT_EQ(tabOrder(g), expected);
     });
 }
