@@ -1,6 +1,7 @@
 #pragma once
 
 #include "contacts/contactsCursor.h"
+#include "contactsFixture.h"
 #include "contacts/contactsDatabase.h"
 #include "engine/recipientSelection.h"
 #include "recordingDialogs.h"
@@ -58,14 +59,7 @@ protected:
             contactsCursor seed(windows->DataModule2);
             seed.Open();
             for (const Contact& c : contacts) {
-                seed.Insert();
-                seed.FieldByName(QStringLiteral("name")).setAsString(c.name);
-                seed.FieldByName(QStringLiteral("id")).setAsString(c.id);
-                seed.FieldByName(QStringLiteral("serviceNumber")).setAsInteger(c.service);
-                for (int g : c.groups) {
-                    seed.FieldByName(QStringLiteral("memberGr") + QString::number(g)).setAsBoolean(true);
-                }
-                seed.Post();
+                seedContact(seed, c.name, c.id, c.service, c.groups);
             }
         }
         windows->Form1.show();
