@@ -15,7 +15,11 @@
 #include "transport/socketClient.h"
 
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -104,15 +108,60 @@ TEST_F(EngineEndToEnd, ServerClosingInTheMiddleOfABatchMovesTheJobOn) {
     EXPECT_EQ(second.lines().front(), "PAGE 201");
 }
 
+// The gateway sends the second half of its reply only once the client has taken in the first
+// half on its own, so the two halves are sure to arrive as two deliveries.
 TEST_F(EngineEndToEnd, ReplySplitOverTwoSegmentsStillCounts) {
-    ScriptedSnppServer splitting([](const std::string& line, int) {
-        return line.rfind("PAGE", 0) == 0 ? Reply::split({"25", "0 Pager ok\r\n"})
-                                          : ScriptedSnppServer::standardReply(line);
+    // Counts what the client hands the engine; the gateway's thread waits on the count.
+    class CountingEvents final : public TcpClientEvents {
+    public:
+        explicit CountingEvents(TcpClientEvents& engine)
+            : m_engine(engine) {}
+        std::atomic<int> deliveries{0};
+        std::mutex mutex;
+        QStringList texts;
+
+        void clientSocketConnected(TcpClient& s, int code, const QString& d) override {
+            m_engine.clientSocketConnected(s, code, d);
+        }
+        void clientSocketDataIn(TcpClient& s, const QString& text, bool eol) override {
+            {
+                std::lock_guard lock(mutex);
+                texts.append(text);
+            }
+            ++deliveries;
+            m_engine.clientSocketDataIn(s, text, eol);
+        }
+        void clientSocketDisconnected(TcpClient& s, int code, const QString& d) override {
+            m_engine.clientSocketDisconnected(s, code, d);
+        }
+        void clientSocketError(TcpClient& s, int code, const QString& d) override {
+            m_engine.clientSocketError(s, code, d);
+        }
+
+    private:
+        TcpClientEvents& m_engine;
+    } counting(engine);
+    client.setEvents(&counting);
+
+    ScriptedSnppServer splitting([&](const std::string& line, int) {
+        if (line.rfind("PAGE", 0) != 0) {
+            return ScriptedSnppServer::standardReply(line);
+        }
+        Reply halves = Reply::split({"25", "0 Pager ok\r\n"});
+        const int before = counting.deliveries.load();
+        halves.between = [&counting, before] {
+            for (int waited = 0; counting.deliveries.load() == before && waited < 5000; ++waited) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        };
+        return halves;
     });
     pointServiceAt(1, splitting);
     engine.sendButtonClick(selection(u"Ann"_s));
     ASSERT_TRUE(waitForPhase(u"SUCCESS"_s)) << outputs.status.toStdString();
     EXPECT_EQ(splitting.lines().back(), "QUIT");
+    std::lock_guard lock(counting.mutex);
+    EXPECT_TRUE(counting.texts.contains(u"25"_s)) << "the first half came on its own";
 }
 
 } // namespace

@@ -183,7 +183,9 @@ bool ScriptedSnppServer::sendReply(int fd, const Reply& reply) {
         std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
     }
     for (std::size_t i = 0; i < reply.segments.size(); ++i) {
-        if (i > 0) {
+        if (i > 0 && reply.between) {
+            reply.between();
+        } else if (i > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
         }
         if (!sendAll(fd, reply.segments[i])) {

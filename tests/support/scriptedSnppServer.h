@@ -19,6 +19,7 @@ public:
         bool close = false;                // close the connection after sending
         bool reset = false;                // ... with a reset (RST) instead of an orderly close
         int pauseMs = 60;                  // between segments
+        std::function<void()> between;     // if set, runs between segments instead of the pause
         int delayMs = 0;                   // before the first segment
 
         Reply() = default;
