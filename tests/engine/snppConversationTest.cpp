@@ -212,46 +212,46 @@ TEST_F(SnppConversation, ReplySplitAtAnyByteIsPutTogetherBeforeItIsAnswered) {
 
 // A delivery holding a line end is one reply: its first line counts, and whatever the server put
 // after it in the same delivery cannot answer a command that has not been sent yet.
-TEST_F(SnppConversation, OneReplyPerDeliveryKeepsTheDialogueInStep) {
-    struct Case {
-        const char* what;
-        QString greeting;
-        std::function<QString(const QString&)> reply; // answer to each command line
-        QString phase;
-        QStringList wire;
-    };
-    const Case cases[] = {
-        {"greeting of two lines",
-         u"220 SNPP gateway ready\r\nAuthorised use only\r\n"_s,
-         [](const QString& line) { return standardReply(line); },
-         u"SUCCESS"_s,
-         {u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s}},
-        {"stray line after the greeting, then SEND refused",
-         u"220 ready\r\n250 x\r\n"_s,
-         [](const QString& line) { return line.startsWith(u"SEND"_s) ? u"554 Refused\r\n"_s : standardReply(line); },
-         u"FAIL"_s,
-         {u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s}},
-        {"PAGE answered with two lines",
-         u"220 ready\r\n"_s,
-         [](const QString& line) {
-             return line.startsWith(u"PAGE"_s) ? u"250 Pager ok\r\n250 Really ok\r\n"_s : standardReply(line);
-         },
-         u"SUCCESS"_s,
-         {u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        client.sent.clear();
-        answered = 0;
-        greeting = c.greeting;
-        responder = [&c](const QString& line, int) { return c.reply(line); };
-        engine.sendButtonClick(single(u"Jane Doe"_s));
-        serve();
-        EXPECT_EQ(outputs.phase, c.phase);
-        EXPECT_EQ(wire(), c.wire);
-        EXPECT_TRUE(engine.isIdle());
-    }
+struct DeliveryCase {
+    const char* what;
+    QString greeting;
+    std::function<QString(const QString&)> reply; // answer to each command line
+    QString phase;
+    QStringList wire;
+};
+
+class OneReplyPerDelivery : public SnppConversation, public ::testing::WithParamInterface<DeliveryCase> {};
+
+TEST_P(OneReplyPerDelivery, KeepsTheDialogueInStep) {
+    const DeliveryCase& c = GetParam();
+    greeting = c.greeting;
+    responder = [&c](const QString& line, int) { return c.reply(line); };
+    engine.sendButtonClick(single(u"Jane Doe"_s));
+    serve();
+    EXPECT_EQ(outputs.phase, c.phase);
+    EXPECT_EQ(wire(), c.wire);
+    EXPECT_TRUE(engine.isIdle());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Deliveries, OneReplyPerDelivery,
+    ::testing::Values(DeliveryCase{"greeting_of_two_lines", u"220 SNPP gateway ready\r\nAuthorised use only\r\n"_s,
+                                   [](const QString& line) { return SnppConversation::standardReply(line); },
+                                   u"SUCCESS"_s, QStringList{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s}},
+                      DeliveryCase{"stray_line_after_the_greeting_then_SEND_refused", u"220 ready\r\n250 x\r\n"_s,
+                                   [](const QString& line) {
+                                       return line.startsWith(u"SEND"_s) ? u"554 Refused\r\n"_s
+                                                                         : SnppConversation::standardReply(line);
+                                   },
+                                   u"FAIL"_s, QStringList{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s}},
+                      DeliveryCase{"PAGE_answered_with_two_lines", u"220 ready\r\n"_s,
+                                   [](const QString& line) {
+                                       return line.startsWith(u"PAGE"_s) ? u"250 Pager ok\r\n250 Really ok\r\n"_s
+                                                                         : SnppConversation::standardReply(line);
+                                   },
+                                   u"SUCCESS"_s,
+                                   QStringList{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s}}),
+    [](const ::testing::TestParamInfo<DeliveryCase>& info) { return std::string(info.param.what); });
 
 TEST_F(SnppConversation, GroupWhoseServerAnswersPageWithTwoLinesReportsEachRecipientTruly) {
     int sends = 0;
