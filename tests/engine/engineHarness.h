@@ -47,20 +47,20 @@ public:
         settings.timeout = 45;
     }
 
-    RecipientSelection single(const QString& name, const QString& message = QStringLiteral("hello")) {
+    static RecipientSelection single(const QString& name, const QString& message = QStringLiteral("hello")) {
         RecipientSelection s;
         s.toMarker = name;
         s.message = message;
         return s;
     }
-    RecipientSelection ticked(const QStringList& names, const QString& message = QStringLiteral("hello")) {
+    static RecipientSelection ticked(const QStringList& names, const QString& message = QStringLiteral("hello")) {
         RecipientSelection s;
         s.tickedNames = names;
         s.toMarker = QStringLiteral("[selected names]");
         s.message = message;
         return s;
     }
-    RecipientSelection group(int n, const QString& message = QStringLiteral("hello")) {
+    static RecipientSelection group(int n, const QString& message = QStringLiteral("hello")) {
         RecipientSelection s;
         s.groupMode = true;
         s.highlightedGroup = QStringLiteral("G%1: Group %1").arg(n);

@@ -190,79 +190,86 @@ TEST_F(SendCommand, FailedLogWriteIsReportedAndPagingGoesOn) {
 
 // What a program waiting on the job is told: every chosen recipient left out, by name, and one
 // report of how the job ended, which says whether everybody chosen was paged.
-TEST_F(SendCommand, JobEndsWithOneReportThatCountsEveryChosenRecipient) {
-    struct Case {
-        const char* what;
-        RecipientSelection selection;
-        std::function<QString(const QString&)> reply;
-        JobReport::Outcome outcome;
-        int sentOk;
-        int total;
-        int skipped;
-        QStringList skippedNames;
-    };
-    const auto ok = [](const QString& line) { return standardReply(line); };
-    const Case cases[] = {
-        {"single paged", single(u"Ann"_s), ok, JobReport::Outcome::Success, 1, 1, 0, {}},
-        {"single refused",
-         single(u"Ann"_s),
-         [](const QString& line) { return line.startsWith(u"SEND"_s) ? u"554 No\r\n"_s : standardReply(line); },
-         JobReport::Outcome::Fail,
-         0,
-         1,
-         0,
-         {}},
-        {"ticked, one not in the contacts",
-         ticked({u"Ann"_s, u"Bob Smtih"_s}),
-         ok,
-         JobReport::Outcome::Tally,
-         1,
-         1,
-         1,
-         {u"Bob Smtih: no contact of that name"_s}},
-        {"ticked, one without a paging service",
-         ticked({u"Ann"_s, u"Thirteen"_s}),
-         ok,
-         JobReport::Outcome::Tally,
-         1,
-         1,
-         1,
-         {u"Thirteen: service number 13 names no paging service"_s}},
-        {"ticked, one on a service without a host",
-         ticked({u"Ann"_s, u"Nowhere"_s}),
-         ok,
-         JobReport::Outcome::Tally,
-         1,
-         2,
-         0,
-         {u"Nowhere: service 5 cannot be paged"_s}},
-        {"group with members outside the services",
-         group(2),
-         ok,
-         JobReport::Outcome::Tally,
-         3,
-         3,
-         2,
-         {u"Zero: service number 0 names no paging service"_s,
-          u"Thirteen: service number 13 names no paging service"_s}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        outputs.reports.clear();
-        outputs.skipped.clear();
-        responder = [&c](const QString& line, int) { return c.reply(line); };
-        engine.sendButtonClick(c.selection);
-        serve();
-        ASSERT_EQ(outputs.reports.size(), 1u);
-        const JobReport& r = outputs.reports[0];
-        EXPECT_EQ(r.outcome, c.outcome);
-        EXPECT_EQ(r.sentOk, c.sentOk);
-        EXPECT_EQ(r.total, c.total);
-        EXPECT_EQ(r.skipped, c.skipped);
-        EXPECT_EQ(r.allPaged(), c.sentOk == c.total && c.skipped == 0);
-        EXPECT_EQ(outputs.skipped, c.skippedNames);
-    }
+struct ReportCase {
+    const char* what;
+    RecipientSelection selection;
+    std::function<QString(const QString&)> reply;
+    JobReport::Outcome outcome;
+    int sentOk;
+    int total;
+    int skipped;
+    QStringList skippedNames;
+};
+
+class JobReportTest : public SendCommand, public ::testing::WithParamInterface<ReportCase> {};
+
+TEST_P(JobReportTest, JobEndsWithOneReportThatCountsEveryChosenRecipient) {
+    const ReportCase& c = GetParam();
+    responder = [&c](const QString& line, int) { return c.reply(line); };
+    engine.sendButtonClick(c.selection);
+    serve();
+    ASSERT_EQ(outputs.reports.size(), 1u);
+    const JobReport& r = outputs.reports[0];
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(r.sentOk, c.sentOk);
+    EXPECT_EQ(r.total, c.total);
+    EXPECT_EQ(r.skipped, c.skipped);
+    EXPECT_EQ(r.allPaged(), c.sentOk == c.total && c.skipped == 0);
+    EXPECT_EQ(outputs.skipped, c.skippedNames);
 }
+
+QString answerEverything(const QString& line) {
+    return test::EngineHarness::standardReply(line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, JobReportTest,
+    ::testing::Values(
+        ReportCase{
+            "single_paged", SendCommand::single(u"Ann"_s), answerEverything, JobReport::Outcome::Success, 1, 1, 0, {}},
+        ReportCase{
+            "single_refused",
+            SendCommand::single(u"Ann"_s),
+            [](const QString& line) { return line.startsWith(u"SEND"_s) ? u"554 No\r\n"_s : answerEverything(line); },
+            JobReport::Outcome::Fail,
+            0,
+            1,
+            0,
+            {}},
+        ReportCase{"ticked_one_not_in_the_contacts",
+                   SendCommand::ticked({u"Ann"_s, u"Bob Smtih"_s}),
+                   answerEverything,
+                   JobReport::Outcome::Tally,
+                   1,
+                   1,
+                   1,
+                   {u"Bob Smtih: no contact of that name"_s}},
+        ReportCase{"ticked_one_without_a_paging_service",
+                   SendCommand::ticked({u"Ann"_s, u"Thirteen"_s}),
+                   answerEverything,
+                   JobReport::Outcome::Tally,
+                   1,
+                   1,
+                   1,
+                   {u"Thirteen: service number 13 names no paging service"_s}},
+        ReportCase{"ticked_one_on_a_service_without_a_host",
+                   SendCommand::ticked({u"Ann"_s, u"Nowhere"_s}),
+                   answerEverything,
+                   JobReport::Outcome::Tally,
+                   1,
+                   2,
+                   0,
+                   {u"Nowhere: service 5 cannot be paged"_s}},
+        ReportCase{"group_with_members_outside_the_services",
+                   SendCommand::group(2),
+                   answerEverything,
+                   JobReport::Outcome::Tally,
+                   3,
+                   3,
+                   2,
+                   {u"Zero: service number 0 names no paging service"_s,
+                    u"Thirteen: service number 13 names no paging service"_s}}),
+    [](const ::testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.what); });
 
 TEST_F(SendCommand, SingleJobWhoseServerHangsUpEndsWithFailAndCancelWithCancel) {
     responder = [this](const QString& line, int) {
