@@ -1,8 +1,8 @@
 #pragma once
 
 #include "contacts/contactsCursor.h"
-#include "contactsFixture.h"
 #include "contacts/contactsDatabase.h"
+#include "contactsFixture.h"
 #include "engine/recipientSelection.h"
 #include "recordingDialogs.h"
 #include "tempWorkingDir.h"
