@@ -12,8 +12,10 @@ source "$root/scripts/packages.sh"
 corvane_install_missing
 
 demo=0
+demo_option=""
 if [ "${1:-}" = "--demo" ]; then
     demo=1
+    demo_option=" --demo"
     shift
 fi
 
@@ -27,7 +29,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 corvane: there is no display to open the window on.
 Start it under a virtual display instead:
     sudo apt-get install -y xvfb xauth
-    xvfb-run -a scripts/run.sh ${demo:+--demo}
+    xvfb-run -a scripts/run.sh$demo_option
 or look at the windows as pictures:
     $build/bin/corvane-screenshots $build/screenshots
 MSG
