@@ -85,3 +85,14 @@ function(corvane_builtin_services target prefix)
     add_library(${target} STATIC ${generated})
     target_link_libraries(${target} PUBLIC corvane_config)
 endfunction()
+
+# corvane_page_for_services(<target> <prefix> <dir>): corvane-page built with the services of the
+# cache-style variables <prefix>1_NAME ... <prefix>2_PORT, as <build>/<dir>/corvane-page; for tests
+# and benchmarks that need it to page servers of their own.
+function(corvane_page_for_services target prefix dir)
+    corvane_builtin_services(${target}_services ${prefix})
+    add_executable(${target} ${PROJECT_SOURCE_DIR}/src/app/corvanePage.cpp)
+    target_link_libraries(${target} PRIVATE corvane_core ${target}_services)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${dir}
+                                               OUTPUT_NAME corvane-page)
+endfunction()
