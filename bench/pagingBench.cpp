@@ -8,9 +8,9 @@
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
 #include "contacts/datamod.h"
+#include "desktopBenchSupport.h"
 #include "engine/pagingEngine.h"
 #include "ui/programWindows.h"
-#include "ui/toolkit/modalRunner.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,13 +44,16 @@ using namespace corvane;
 
 namespace {
 
-// Modal windows open and return at once, so nothing waits for an operator.
-struct QuietModal final : ModalRunner {
-    int showModal(QWidget&) override { return 0; }
-};
-
 constexpr int gatewayPort = 24449;
 const char* const message = "Fire drill at 10:00";
+
+sockaddr_in gatewayAddress() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(gatewayPort);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
 
 // An SNPP gateway that answers every line at once: 220 on connect, 221 to QUIT (then closes), 250
 // to anything else. One thread per connection, in a process of its own, so that every client it
@@ -62,10 +65,7 @@ public:
         m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int on = 1;
         ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(gatewayPort);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address = gatewayAddress();
         if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
             ::listen(m_listen, 64) != 0) {
             std::perror("pagingBench: cannot listen on 127.0.0.1:24449");
@@ -135,10 +135,7 @@ public:
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(gatewayPort);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address = gatewayAddress();
         bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && reply(fd) == '2';
         for (const std::string& id : ids) {
             ok = ok && command(fd, "PAGE " + id) && command(fd, std::string("MESS ") + message) && command(fd, "SEND");
@@ -349,21 +346,12 @@ int main(int argc, char** argv) {
 
     // The desktop program: the 10,000-recipient group from the main window, every results line shown.
     bench::QuietDialogs quiet;
-    QuietModal modal;
+    bench::QuietModal modal;
     ProgramWindows windows(quiet, modal, work.path());
     TForm1& form = windows.Form1;
     form.show();
     QCoreApplication::processEvents();
-    ServiceTable& services = form.engine().serviceTable();
-    services[1].ip = QStringLiteral("127.0.0.1");
-    services[1].port = gatewayPort;
-    splitIPintoParts(services);
-    windows.settings.timeout = 0;
-    windows.settings.groupNames[3] = QStringLiteral("Everyone");
-    form.fillGroupslistbox();
-    form.groupsListBox->setCurrentRow(0);
-    form.groupsListBoxClick();
-    form.messageMemo->setPlainText(QString::fromLatin1(message));
+    bench::prepareGroupSend(windows, gatewayPort, 3, QString::fromLatin1(message));
     QElapsedTimer timer;
     timer.start();
     form.sendButtonClick(true);

@@ -6,11 +6,11 @@
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
 #include "contacts/contactsStore.h"
+#include "desktopBenchSupport.h"
 #include "engine/pagingEngine.h"
 #include "scriptedSnppServer.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
-#include "ui/toolkit/modalRunner.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,11 +28,6 @@
 using namespace corvane;
 
 namespace {
-
-// Modal windows open and return at once, so nothing waits for an operator.
-struct QuietModal final : ModalRunner {
-    int showModal(QWidget&) override { return 0; }
-};
 
 double ms(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
@@ -61,7 +56,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer timer;
     timer.start();
-    QuietModal modal;
+    bench::QuietModal modal;
     ProgramWindows windows(dialogs, modal, work.path());
     windows.Form1.show();
     QCoreApplication::processEvents();
@@ -147,16 +142,7 @@ int main(int argc, char** argv) {
         }
     }
     test::ScriptedSnppServer server;
-    ServiceTable& services = form.engine().serviceTable();
-    services[1].ip = QStringLiteral("127.0.0.1");
-    services[1].port = server.port();
-    splitIPintoParts(services);
-    windows.settings.timeout = 0;
-    windows.settings.groupNames[1] = QStringLiteral("Everyone");
-    form.fillGroupslistbox();
-    form.groupsListBox->setCurrentRow(0);
-    form.groupsListBoxClick();
-    form.messageMemo->setPlainText(QStringLiteral("Fire drill at 10:00"));
+    bench::prepareGroupSend(windows, server.port(), 1, QStringLiteral("Fire drill at 10:00"));
     std::vector<qint64> lineTimes;
     QElapsedTimer sendTimer;
     QObject::connect(results.sendingMemo->document(), &QTextDocument::blockCountChanged, &form,
