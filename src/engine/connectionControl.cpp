@@ -22,7 +22,7 @@ bool PagingEngine::ConnectToNextService(int start) {
         if (!m_services.isUsable(n)) {
             // Counted in the total and never paged; a program that waits on the job hears of each.
             for (const QString& name : m_job.recipientLists[n]) {
-                skipRecipient(name, u"service %1 cannot be paged"_s.arg(n));
+                m_outputs.recipientSkipped(name, u"service %1 cannot be paged"_s.arg(n));
             }
             continue;
         }
@@ -199,10 +199,6 @@ void PagingEngine::endSingleJob() {
 void PagingEngine::setPhase(const QString& word) {
     m_phase = word;
     m_outputs.setPhaseWord(word);
-}
-
-void PagingEngine::skipRecipient(const QString& name, const QString& reason) {
-    m_outputs.recipientSkipped(name, reason);
 }
 
 void PagingEngine::cancelSendButtonClick() {

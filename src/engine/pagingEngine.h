@@ -97,7 +97,6 @@ private:
     void setPhase(const QString& word);
     void abandon(bool cancelled);
     void endSingleJob();
-    void skipRecipient(const QString& name, const QString& reason);
 
     // Logging, only with logging on; a failed write is reported and never stops the step.
     void writelogMessageSent();

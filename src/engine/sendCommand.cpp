@@ -92,7 +92,8 @@ void PagingEngine::queueGroup(int group) {
             ++m_job.totalRecipients;
         } else {
             ++m_skipped;
-            skipRecipient(contact.name, u"service number %1 names no paging service"_s.arg(contact.serviceNumber));
+            m_outputs.recipientSkipped(contact.name,
+                                       u"service number %1 names no paging service"_s.arg(contact.serviceNumber));
         }
     });
 }
@@ -101,10 +102,11 @@ void PagingEngine::queueTickedNames(const QStringList& names) {
     for (const QString& name : names) {
         if (!m_contacts.lookupContact(name, m_lookedUp)) {
             ++m_skipped;
-            skipRecipient(name, u"no contact of that name"_s);
+            m_outputs.recipientSkipped(name, u"no contact of that name"_s);
         } else if (!ServiceTable::contains(m_lookedUp.serviceNumber)) {
             ++m_skipped;
-            skipRecipient(name, u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber));
+            m_outputs.recipientSkipped(name,
+                                       u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber));
         } else {
             m_job.recipientLists[m_lookedUp.serviceNumber].append(name);
             ++m_job.totalRecipients;

@@ -182,7 +182,7 @@ bool PagingEngine::startNextQueuedRecipient(bool showResults) {
     while (!queue.isEmpty()) {
         LookedUpContact contact;
         if (!m_contacts.lookupContact(queue.first(), contact)) {
-            skipRecipient(queue.takeFirst(), u"no longer in the contacts table"_s);
+            m_outputs.recipientSkipped(queue.takeFirst(), u"no longer in the contacts table"_s);
             continue;
         }
         m_job.contactName = queue.first();
