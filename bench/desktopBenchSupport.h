@@ -3,6 +3,7 @@
 #include "engine/pagingEngine.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/modalRunner.h"
+#include "ui/toolkit/namedChild.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -26,9 +27,9 @@ inline void prepareGroupSend(ProgramWindows& windows, int port, int group, const
     windows.settings.timeout = 0;
     windows.settings.groupNames[group] = QStringLiteral("Everyone");
     form.fillGroupslistbox();
-    form.groupsListBox->setCurrentRow(0);
+    namedChild<QListWidget>(form, QStringLiteral("groupsListBox"))->setCurrentRow(0);
     form.groupsListBoxClick();
-    form.messageMemo->setPlainText(message);
+    namedChild<QPlainTextEdit>(form, QStringLiteral("messageMemo"))->setPlainText(message);
 }
 
 } // namespace corvane::bench

@@ -11,6 +11,7 @@
 #include "desktopBenchSupport.h"
 #include "engine/pagingEngine.h"
 #include "ui/programWindows.h"
+#include "ui/toolkit/namedChild.h"
 
 #include <QApplication>
 #include <QDir>
@@ -352,10 +353,11 @@ int main(int argc, char** argv) {
     form.show();
     QCoreApplication::processEvents();
     bench::prepareGroupSend(windows, gatewayPort, 3, QString::fromLatin1(message));
+    const QLabel* status = namedChild<QLabel>(form, QStringLiteral("messageStatusLabel"));
     QElapsedTimer timer;
     timer.start();
     form.sendButtonClick(true);
-    while (form.messageStatusLabel->text() != QStringLiteral("DONE") && timer.elapsed() < 600000) {
+    while (status->text() != QStringLiteral("DONE") && timer.elapsed() < 600000) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     const double desktopMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;

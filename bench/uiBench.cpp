@@ -11,6 +11,7 @@
 #include "scriptedSnppServer.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
+#include "ui/toolkit/namedChild.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,11 +69,11 @@ int main(int argc, char** argv) {
     const double fill = ms(timer);
 
     timer.restart();
-    form.typeNameedit->setText(QStringLiteral("Contact 5"));
+    namedChild<QLineEdit>(form, QStringLiteral("typeNameedit"))->setText(QStringLiteral("Contact 5"));
     form.typeNameeditChange();
     const double firstKey = ms(timer);
     timer.restart();
-    form.typeNameedit->setText(QStringLiteral("Contact 50"));
+    namedChild<QLineEdit>(form, QStringLiteral("typeNameedit"))->setText(QStringLiteral("Contact 50"));
     form.typeNameeditChange();
     const double nextKey = ms(timer);
 
@@ -147,9 +148,10 @@ int main(int argc, char** argv) {
     QElapsedTimer sendTimer;
     QObject::connect(results.sendingMemo->document(), &QTextDocument::blockCountChanged, &form,
                      [&] { lineTimes.push_back(sendTimer.nsecsElapsed()); });
+    const QLabel* status = namedChild<QLabel>(form, QStringLiteral("messageStatusLabel"));
     sendTimer.start();
     form.sendButtonClick(true);
-    while (form.messageStatusLabel->text() != QStringLiteral("DONE") && sendTimer.elapsed() < 600000) {
+    while (status->text() != QStringLiteral("DONE") && sendTimer.elapsed() < 600000) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     const double sendSeconds = static_cast<double>(sendTimer.nsecsElapsed()) / 1e9;
@@ -158,7 +160,8 @@ int main(int argc, char** argv) {
     };
     const std::size_t n = lineTimes.size();
 
-    std::printf("%d contacts in the names list\n", form.namesListbox->count());
+    std::printf("%d contacts in the names list\n",
+                namedChild<CheckListBox>(form, QStringLiteral("namesListbox"))->count());
     std::printf("start to shown main window      %9.1f ms\n", startUp);
     std::printf("fill the names list             %9.1f ms\n", fill);
     std::printf("name search, first keystroke    %9.3f ms\n", firstKey);

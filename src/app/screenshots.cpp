@@ -7,6 +7,7 @@
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
 #include "ui/toolkit/modalRunner.h"
+#include "ui/toolkit/namedChild.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -95,19 +97,20 @@ int main(int argc, char** argv) {
     TForm1& form = windows.Form1;
     form.show();
     QCoreApplication::processEvents();
-    form.messageMemo->setPlainText(u"Server room temperature is high, please check"_s);
-    form.typeNameedit->setText(u"cl"_s);
+    namedChild<QPlainTextEdit>(form, u"messageMemo"_s)
+        ->setPlainText(u"Server room temperature is high, please check"_s);
+    namedChild<QLineEdit>(form, u"typeNameedit"_s)->setText(u"cl"_s);
     form.typeNameeditChange();
     form.typeNameeditKeyDown(Qt::Key_Return);
     form.setBanner(u"Gateway maintenance tonight at 22:00"_s);
     form.setPhaseWord(u"SUCCESS"_s);
     bool ok = save(form, output, u"main-single-contact"_s);
 
-    form.namesListbox->setState(0, Qt::Checked);
-    form.namesListbox->setState(3, Qt::Checked);
+    namedChild<CheckListBox>(form, u"namesListbox"_s)->setState(0, Qt::Checked);
+    namedChild<CheckListBox>(form, u"namesListbox"_s)->setState(3, Qt::Checked);
     ok &= save(form, output, u"main-checked-names"_s);
     form.uncheckAllButtonClick();
-    form.groupsListBox->setCurrentRow(1);
+    namedChild<QListWidget>(form, u"groupsListBox"_s)->setCurrentRow(1);
     form.groupsListBoxClick();
     form.setStatusText(u"Error: Problem with contact and/or service"_s);
     ok &= save(form, output, u"main-group"_s);
@@ -124,7 +127,7 @@ int main(int argc, char** argv) {
     ok &= save(windows.InstructionsForm, output, u"instructions"_s);
     form.About1Click();
     ok &= save(windows.AboutForm, output, u"about"_s);
-    form.namesListbox->setItemIndex(1);
+    namedChild<CheckListBox>(form, u"namesListbox"_s)->setItemIndex(1);
     form.namesListboxDblClick();
     ok &= save(windows.viewContactForm, output, u"contact-information"_s);
     windows.viewContactForm.hide();

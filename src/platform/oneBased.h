@@ -24,6 +24,12 @@ public:
     }
     static bool contains(int number) { return number >= first && number <= last; }
 
+    // Every item from number 1 to N, for loops that visit them all.
+    auto begin() { return m_items.begin(); }
+    auto end() { return m_items.end(); }
+    auto begin() const { return m_items.begin(); }
+    auto end() const { return m_items.end(); }
+
 private:
     static void checkRange(int number) {
         if (!contains(number)) {

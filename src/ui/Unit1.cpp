@@ -123,7 +123,7 @@ TForm1::TForm1(Settings& settings, OperatorDialogs& dialogs, ModalRunner& modal,
     namesListbox->setAccessibleName(u"Contacts list"_s);
     groupsListBox->setAccessibleName(u"Groups"_s);
     for (int n = 1; n <= quickMessageCount; ++n) {
-        pickButtons[n - 1]->setAccessibleName(u"Quick message %1"_s.arg(n));
+        pickButtons[n]->setAccessibleName(u"Quick message %1"_s.arg(n));
     }
     nameControlsForScreenReaders(*this);
     FormCreate();
@@ -150,7 +150,17 @@ void TForm1::buildElements() {
     central->setFixedSize(clientWidth, clientHeight - statusBarHeight);
     setCentralWidget(central);
 
-    messagePanel = new QFrame(central);
+    buildMessageArea(*central);
+    buildRecipientArea(*central);
+    chainTabOrder();
+    buildStatusBarAndTimer();
+    connectHandlers();
+}
+
+// The left column: banner, picture, the recipient marker and pager ID, the message with its quick
+// messages, Send and Cancel, and the message status.
+void TForm1::buildMessageArea(QWidget& area) {
+    messagePanel = new QFrame(&area);
     messagePanel->setObjectName(u"messagePanel"_s);
     static_cast<QFrame*>(messagePanel)->setFrameStyle(QFrame::Panel | QFrame::Raised);
     messagePanel->setGeometry(0, 0, clientWidth, 24);
@@ -158,18 +168,18 @@ void TForm1::buildElements() {
     setTextColour(*messageLabel, Qt::blue);
     messageLabel->adjustSize();
 
-    Image1 = makeLabel(central, "Image1", QString(), 8, 30, 269, 55);
+    Image1 = makeLabel(&area, "Image1", QString(), 8, 30, 269, 55);
     Image1->setPixmap(decorativePicture());
 
-    Label2 = makeLabel(central, "Label2", u" TO: "_s, 8, 94, 36, 20);
+    Label2 = makeLabel(&area, "Label2", u" TO: "_s, 8, 94, 36, 20);
     setBackground(*Label2, Qt::white);
-    toNameLabel = makeLabel(central, "toNameLabel", u"[ ]"_s, 48, 94, 205, 20);
-    arrowlabel = makeLabel(central, "arrowlabel", u" <-- "_s, 256, 94, 36, 20);
+    toNameLabel = makeLabel(&area, "toNameLabel", u"[ ]"_s, 48, 94, 205, 20);
+    arrowlabel = makeLabel(&area, "arrowlabel", u" <-- "_s, 256, 94, 36, 20);
     setBackground(*arrowlabel, indicatorYellow);
     setTextColour(*arrowlabel, Qt::black);
     arrowlabel->hide();
 
-    toIdedit = new QLineEdit(central);
+    toIdedit = new QLineEdit(&area);
     toIdedit->setObjectName(u"toIdedit"_s);
     toIdedit->setGeometry(48, 118, 140, 22);
     toIdedit->setMaxLength(pagerIdMaxLength);
@@ -179,52 +189,55 @@ void TForm1::buildElements() {
     QPalette idPalette = toIdedit->palette();
     idPalette.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
     toIdedit->setPalette(idPalette);
-    editIdButton = makeButton(central, "editIdButton", u"<-- Direct Entry"_s, 192, 117, 100, 24);
+    editIdButton = makeButton(&area, "editIdButton", u"<-- Direct Entry"_s, 192, 117, 100, 24);
 
-    Label1 = makeLabel(central, "Label1", u" Message: "_s, 8, 150, 70, 18);
+    Label1 = makeLabel(&area, "Label1", u" Message: "_s, 8, 150, 70, 18);
     setBackground(*Label1, Qt::white);
-    lengthLabel = makeLabel(central, "lengthLabel", u"(0)"_s, 182, 150, 110, 18);
+    lengthLabel = makeLabel(&area, "lengthLabel", u"(0)"_s, 182, 150, 110, 18);
     lengthLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    messageMemo = new MessageMemo(central);
+    messageMemo = new MessageMemo(&area);
     messageMemo->setObjectName(u"messageMemo"_s);
     messageMemo->setGeometry(8, 170, 284, 106);
     messageMemo->setPlainText(u"messageMemo"_s);
 
-    clearButton = makeButton(central, "clearButton", u"Clear"_s, 8, 282, 58, 24);
+    clearButton = makeButton(&area, "clearButton", u"Clear"_s, 8, 282, 58, 24);
     clearButton->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     // The caption takes the width its text needs at the window's font, and the eight buttons follow it.
-    standardMessagesLabel = makeLabel(central, "standardMessagesLabel", u"Quick-Messages:"_s, 68, 285, 100, 18);
+    standardMessagesLabel = makeLabel(&area, "standardMessagesLabel", u"Quick-Messages:"_s, 68, 285, 100, 18);
     standardMessagesLabel->setFixedWidth(standardMessagesLabel->fontMetrics().horizontalAdvance(u"Quick-Messages:"_s) +
                                          2);
     const int firstPick = standardMessagesLabel->geometry().right() + 2;
     for (int n = 1; n <= quickMessageCount; ++n) {
-        auto* button = new QPushButton(QString::number(n), central);
+        auto* button = new QPushButton(QString::number(n), &area);
         button->setObjectName(u"pickButton"_s + QString::number(n));
         button->setGeometry(firstPick + (n - 1) * 16, 283, 16, 21);
-        pickButtons[n - 1] = button;
+        pickButtons[n] = button;
         connectGuarded(button, &QPushButton::clicked, this, m_dialogs, [this, n] { pickButtonClick(n); });
     }
 
     QFont bold = font();
     bold.setBold(true);
-    sendButton = makeButton(central, "sendButton", u"&Send"_s, 8, 316, 138, 40);
+    sendButton = makeButton(&area, "sendButton", u"&Send"_s, 8, 316, 138, 40);
     sendButton->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     sendButton->setFont(bold);
-    cancelSendButton = makeButton(central, "cancelSendButton", u"&Cancel"_s, 154, 316, 138, 40);
+    cancelSendButton = makeButton(&area, "cancelSendButton", u"&Cancel"_s, 154, 316, 138, 40);
     cancelSendButton->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
     cancelSendButton->setFont(bold);
 
-    Label3 = makeLabel(central, "Label3", u"Message Status:"_s, 8, 368, 108, 18);
-    messageStatusLabel = makeLabel(central, "messageStatusLabel", u"NONE"_s, 118, 368, 170, 18);
+    Label3 = makeLabel(&area, "Label3", u"Message Status:"_s, 8, 368, 108, 18);
+    messageStatusLabel = makeLabel(&area, "messageStatusLabel", u"NONE"_s, 118, 368, 170, 18);
+}
 
-    Label4 = makeLabel(central, "Label4", u"Contacts List:  (click to select)"_s, 308, 30, 204, 16);
+// The right column: the names list with its selecting controls, the name search and the groups.
+void TForm1::buildRecipientArea(QWidget& area) {
+    Label4 = makeLabel(&area, "Label4", u"Contacts List:  (click to select)"_s, 308, 30, 204, 16);
     setTextColour(*Label4, captionNavy);
-    namesListbox = new CheckListBox(central);
+    namesListbox = new CheckListBox(&area);
     namesListbox->setObjectName(u"namesListbox"_s);
     namesListbox->setGeometry(308, 48, 204, 226);
     setBackground(*namesListbox, Qt::white);
 
-    NamesSelectingPanel = new QFrame(central);
+    NamesSelectingPanel = new QFrame(&area);
     NamesSelectingPanel->setObjectName(u"NamesSelectingPanel"_s);
     static_cast<QFrame*>(NamesSelectingPanel)->setFrameStyle(QFrame::Panel | QFrame::Raised);
     NamesSelectingPanel->setGeometry(518, 48, 96, 76);
@@ -240,30 +253,32 @@ void TForm1::buildElements() {
     byChecking->setAlignment(Qt::AlignCenter);
     NamesSelectingPanel->hide();
 
-    checkAllButton = makeButton(central, "checkAllButton", u"Select All"_s, 518, 130, 96, 24);
-    uncheckAllButton = makeButton(central, "uncheckAllButton", u"De-select All"_s, 518, 158, 96, 24);
-    instructionsButton = makeButton(central, "instructionsButton", u"Instructions"_s, 518, 186, 96, 24);
+    checkAllButton = makeButton(&area, "checkAllButton", u"Select All"_s, 518, 130, 96, 24);
+    uncheckAllButton = makeButton(&area, "uncheckAllButton", u"De-select All"_s, 518, 158, 96, 24);
+    instructionsButton = makeButton(&area, "instructionsButton", u"Instructions"_s, 518, 186, 96, 24);
 
-    Label8 = makeLabel(central, "Label8", u"name search:"_s, 308, 282, 80, 18);
+    Label8 = makeLabel(&area, "Label8", u"name search:"_s, 308, 282, 80, 18);
     Label8->setFixedWidth(Label8->fontMetrics().horizontalAdvance(u"name search:"_s) + 2);
-    typeNameedit = new QLineEdit(central);
+    typeNameedit = new QLineEdit(&area);
     typeNameedit->setObjectName(u"typeNameedit"_s);
     const int searchLeft = Label8->geometry().right() + 4;
     typeNameedit->setGeometry(searchLeft, 280, 512 - searchLeft, 22);
     setBackground(*typeNameedit, Qt::white);
     typeNameedit->installEventFilter(this);
 
-    Label5 = makeLabel(central, "Label5", u"Groups:  (click to select)"_s, 308, 310, 204, 16);
+    Label5 = makeLabel(&area, "Label5", u"Groups:  (click to select)"_s, 308, 310, 204, 16);
     setTextColour(*Label5, captionNavy);
-    groupsListBox = new QListWidget(central);
+    groupsListBox = new QListWidget(&area);
     groupsListBox->setObjectName(u"groupsListBox"_s);
     groupsListBox->setGeometry(308, 328, 204, 114);
     setBackground(*groupsListBox, Qt::white);
-    groupSelectingLabel = makeLabel(central, "groupSelectingLabel", u"GROUP SELECT"_s, 518, 328, 96, 24);
+    groupSelectingLabel = makeLabel(&area, "groupSelectingLabel", u"GROUP SELECT"_s, 518, 328, 96, 24);
     groupSelectingLabel->setAlignment(Qt::AlignCenter);
     setBackground(*groupSelectingLabel, indicatorYellow);
     groupSelectingLabel->hide();
+}
 
+void TForm1::chainTabOrder() {
     // The message comes first: Tab from the window's start reaches the editor, then the left column
     // from top to bottom, then the recipient choosers on the right.
     QList<QWidget*> tabOrder{messageMemo, clearButton};
@@ -275,7 +290,9 @@ void TForm1::buildElements() {
     for (qsizetype i = 1; i < tabOrder.size(); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
     }
+}
 
+void TForm1::buildStatusBarAndTimer() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(u"StatusBar1"_s);
     StatusBar1->setSizeGripEnabled(false);
@@ -287,7 +304,9 @@ void TForm1::buildElements() {
     Timer1->setInterval(333);
     connectGuarded(Timer1, &QTimer::timeout, this, m_dialogs, [this] { Timer1Timer(); });
     Timer1->start();
+}
 
+void TForm1::connectHandlers() {
     connectGuarded(messageMemo, &QPlainTextEdit::textChanged, this, m_dialogs, [this] { messageMemoChange(); });
     connectGuarded(clearButton, &QPushButton::clicked, this, m_dialogs, [this] { clearButtonClick(); });
     connectGuarded(sendButton, &QPushButton::clicked, this, m_dialogs, [this] { sendButtonClick(true); });
@@ -334,6 +353,10 @@ void TForm1::buildMenu() {
     connectGuarded(About1, &QAction::triggered, this, m_dialogs, [this] { About1Click(); });
     setFixedSize(clientWidth, clientHeight + bar->sizeHint().height());
     move(327, 262);
+}
+
+QWidget& TForm1::selectAllButton() {
+    return *checkAllButton;
 }
 
 void TForm1::setDataModule(TDataModule2& dataModule) {

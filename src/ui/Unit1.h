@@ -4,6 +4,8 @@
 #include "engine/deferredRequests.h"
 #include "engine/engineOutputs.h"
 #include "engine/recipientSelection.h"
+#include "platform/oneBased.h"
+#include "settings/settings.h"
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -40,7 +42,6 @@ class TInstructionsForm;
 class TsendingMemoForm;
 class TviewContactForm;
 struct RecipientSelection;
-struct Settings;
 
 // The message editor: at most 999 characters, and Enter inserts no line break.
 class MessageMemo final : public QPlainTextEdit {
@@ -135,7 +136,32 @@ public:
     void readAllContacts(const std::function<void(const contactRecordType&)>& visit) override;
     void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) override;
 
-    // Window elements, named as their objectName.
+    int arrowCountdown() const { return m_arrowCountdown; }
+    // The "Select All" button, which the configuration window shows or hides.
+    QWidget& selectAllButton();
+
+signals:
+    // A started send has ended; for programs and benchmarks that wait on it.
+    void sendFinished(const corvane::JobReport& report);
+
+protected:
+    void customEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildElements();
+    void buildMessageArea(QWidget& area);
+    void buildRecipientArea(QWidget& area);
+    void chainTabOrder();
+    void buildStatusBarAndTimer();
+    void connectHandlers();
+    void buildMenu();
+    void setIdFieldForDisplay(const QString& text);
+    void guarded(const std::function<void()>& handler);
+
+    // Window elements, named as their objectName; code outside the window finds them by that name.
     QWidget* messagePanel;
     QLabel* messageLabel;
     QLabel* Image1;
@@ -149,7 +175,7 @@ public:
     MessageMemo* messageMemo;
     QPushButton* clearButton;
     QLabel* standardMessagesLabel;
-    QPushButton* pickButtons[8];
+    OneBased<QPushButton*, quickMessageCount> pickButtons;
     QPushButton* sendButton;
     QPushButton* cancelSendButton;
     QLabel* Label3;
@@ -173,24 +199,6 @@ public:
     QAction* SendFutureDelivery1;
     QAction* About1;
     QTimer* Timer1;
-
-    int arrowCountdown() const { return m_arrowCountdown; }
-
-signals:
-    // A started send has ended; for programs and benchmarks that wait on it.
-    void sendFinished(const corvane::JobReport& report);
-
-protected:
-    void customEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void FormCreate();
-    void buildElements();
-    void buildMenu();
-    void setIdFieldForDisplay(const QString& text);
-    void guarded(const std::function<void()>& handler);
 
     Settings& m_settings;
     OperatorDialogs& m_dialogs;

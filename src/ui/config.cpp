@@ -66,14 +66,14 @@ TconfigForm::TconfigForm(Settings& settings, ServiceTable& services, OperatorDia
     const char* kinds[5] = {"name", "address", "port", "most characters", "characters per page"};
     for (int n = 1; n <= serviceCount; ++n) {
         for (int c = 0; c < 5; ++c) {
-            serviceEdits[n - 1][c]->setAccessibleName(u"Service %1 %2"_s.arg(n).arg(QString::fromLatin1(kinds[c])));
+            serviceEdits[n][c]->setAccessibleName(u"Service %1 %2"_s.arg(n).arg(QString::fromLatin1(kinds[c])));
         }
     }
     for (int n = 1; n <= groupCount; ++n) {
-        groupNameEdits[n - 1]->setAccessibleName(u"Group %1 name"_s.arg(n));
+        groupNameEdits[n]->setAccessibleName(u"Group %1 name"_s.arg(n));
     }
     for (int n = 1; n <= quickMessageCount; ++n) {
-        messageEdits[n - 1]->setAccessibleName(u"Quick message %1"_s.arg(n));
+        messageEdits[n]->setAccessibleName(u"Quick message %1"_s.arg(n));
     }
     nameControlsForScreenReaders(*this);
 }
@@ -126,13 +126,14 @@ void TconfigForm::buildServicesPage() {
             if (c >= 2) {
                 digitsOnly(edit);
             }
-            serviceEdits[n - 1][c] = edit;
+            serviceEdits[n][c] = edit;
         }
     }
 }
 
 // A page of numbered one-line edits under a heading: the group names and the quick messages.
-QWidget* TconfigForm::buildNumberedPage(const NumberedPage& page, QLineEdit** edits) {
+template <int N>
+QWidget* TconfigForm::buildNumberedPage(const NumberedPage& page, OneBased<QLineEdit*, N>& edits) {
     auto* sheet = new QWidget;
     sheet->setObjectName(QString::fromLatin1(page.objectName));
     PageControl1->addTab(sheet, page.tabCaption);
@@ -143,7 +144,7 @@ QWidget* TconfigForm::buildNumberedPage(const NumberedPage& page, QLineEdit** ed
         auto* caption = new QLabel(QString::number(n), sheet);
         caption->setGeometry(page.editLeft - 28, y + 2, 20, 18);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        edits[n - 1] = makeEdit(sheet, page.editName.arg(n), page.editLeft, y, page.editWidth, page.maxLength);
+        edits[n] = makeEdit(sheet, page.editName.arg(n), page.editLeft, y, page.editWidth, page.maxLength);
     }
     return sheet;
 }
@@ -185,15 +186,15 @@ void TconfigForm::FormShow() {
         const QString values[5] = {service.name, service.ip, QString::number(service.port),
                                    QString::number(service.maxChars), QString::number(service.splitChars)};
         for (int c = 0; c < 5; ++c) {
-            serviceEdits[n - 1][c]->setText(values[c]);
+            serviceEdits[n][c]->setText(values[c]);
         }
     }
     timeoutEdit->setText(QString::number(m_settings.timeout));
     for (int n = 1; n <= quickMessageCount; ++n) {
-        messageEdits[n - 1]->setText(m_settings.quickMessages[n]);
+        messageEdits[n]->setText(m_settings.quickMessages[n]);
     }
     for (int n = 1; n <= groupCount; ++n) {
-        groupNameEdits[n - 1]->setText(m_settings.groupNames[n]);
+        groupNameEdits[n]->setText(m_settings.groupNames[n]);
     }
     loggingEnabledCheckbox->setChecked(m_settings.loggingEnabled);
     loggingDirEdit->setText(m_settings.loggingDir);
@@ -210,13 +211,13 @@ void TconfigForm::SaveButtonClick() {
     }
     m_settings.timeout = timeout;
     for (int n = 1; n <= quickMessageCount; ++n) {
-        m_settings.quickMessages[n] = messageEdits[n - 1]->text();
+        m_settings.quickMessages[n] = messageEdits[n]->text();
     }
     m_settings.loggingEnabled = loggingEnabledCheckbox->isChecked();
     m_settings.loggingDir = loggingDirEdit->text();
     m_settings.hideCheckAllButton = hideCheckallCheckbox->isChecked();
     for (int n = 1; n <= groupCount; ++n) {
-        m_settings.groupNames[n] = groupNameEdits[n - 1]->text();
+        m_settings.groupNames[n] = groupNameEdits[n]->text();
     }
     writeSettings(m_settings); // a refused write raises "Unable to write to ..." and the window stays open
     splitIPintoParts(m_services);

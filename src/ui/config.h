@@ -1,6 +1,11 @@
 #pragma once
 
+#include "engine/serviceTable.h"
+#include "platform/oneBased.h"
+#include "settings/settings.h"
+
 #include <QDialog>
+#include <array>
 
 class QCheckBox;
 class QLineEdit;
@@ -10,8 +15,6 @@ class QTabWidget;
 namespace corvane {
 
 class OperatorDialogs;
-class ServiceTable;
-struct Settings;
 
 // The configuration window: time-out, logging, the "Select All" switch, group names and quick
 // messages. Every showing reloads the fields from memory; Save puts them into effect and into the
@@ -39,9 +42,9 @@ public:
     QCheckBox* loggingEnabledCheckbox;
     QLineEdit* loggingDirEdit;
     QCheckBox* hideCheckallCheckbox;
-    QLineEdit* groupNameEdits[10];
-    QLineEdit* messageEdits[8];
-    QLineEdit* serviceEdits[12][5]; // name, ip, port, maxChars, splitChars
+    OneBased<QLineEdit*, groupCount> groupNameEdits;
+    OneBased<QLineEdit*, quickMessageCount> messageEdits;
+    OneBased<std::array<QLineEdit*, 5>, serviceCount> serviceEdits; // name, ip, port, maxChars, splitChars
     QPushButton* SaveButton;
     QPushButton* CancelButton;
 
@@ -65,7 +68,8 @@ private:
         int maxLength;
     };
 
-    QWidget* buildNumberedPage(const NumberedPage& page, QLineEdit** edits);
+    template <int N>
+    QWidget* buildNumberedPage(const NumberedPage& page, OneBased<QLineEdit*, N>& edits);
     void buildGeneralPage();
     void buildServicesPage();
     void buildGroupsPage();

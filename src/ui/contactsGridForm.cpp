@@ -132,7 +132,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
         box->setObjectName(u"group%1checkbox"_s.arg(g));
         box->setGeometry(10, 20 + (g - 1) * 19, 245, 19);
         box->setTristate(true);
-        groupCheckboxes[g - 1] = box;
+        groupCheckboxes[g] = box;
         connectGuarded(box, &QCheckBox::clicked, this, m_dialogs, [this, g] { onGroupClicked(g); });
     }
 
@@ -218,7 +218,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
         name->setObjectName(u"service%1Label"_s.arg(n));
         name->setFixedWidth(109); // a long name is clipped here by design
         servicesGrid->addWidget(name, row, column + 1);
-        serviceLabels[n - 1] = name;
+        serviceLabels[n] = name;
     }
     servicesGrid->setColumnStretch(1, 1);
     servicesGrid->setColumnStretch(3, 1);
@@ -283,15 +283,15 @@ void TcontactsGridForm::FormShow() {
     }
     m_cursor->Open();
     for (int n = 1; n <= serviceCount; ++n) {
-        serviceLabels[n - 1]->setText(m_services[n].name);
+        serviceLabels[n]->setText(m_services[n].name);
     }
     GroupSelectComboBox->clear();
     GroupSelectComboBox->addItem(showAllEntry);
     for (int g = 1; g <= groupCount; ++g) {
         const QString& name = m_settings.groupNames[g];
-        groupCheckboxes[g - 1]->setText(name);
-        groupCheckboxes[g - 1]->setAccessibleName(name.isEmpty() ? u"Group %1"_s.arg(g) : name);
-        groupCheckboxes[g - 1]->setEnabled(!name.isEmpty());
+        groupCheckboxes[g]->setText(name);
+        groupCheckboxes[g]->setAccessibleName(name.isEmpty() ? u"Group %1"_s.arg(g) : name);
+        groupCheckboxes[g]->setEnabled(!name.isEmpty());
         if (!name.isEmpty()) {
             GroupSelectComboBox->addItem(u"Group "_s + QString::number(g) + u": "_s + name, g);
         }
@@ -554,7 +554,7 @@ void TcontactsGridForm::onGroupClicked(int group) {
     }
     beginEditing();
     m_cursor->FieldByName(u"memberGr"_s + QString::number(group))
-        .setAsBoolean(groupCheckboxes[group - 1]->checkState() == Qt::Checked);
+        .setAsBoolean(groupCheckboxes[group]->checkState() == Qt::Checked);
 }
 
 bool TcontactsGridForm::eventFilter(QObject* watched, QEvent* event) {
@@ -647,7 +647,7 @@ void TcontactsGridForm::showControls() {
         if (any && !m_cursor->FieldByName(field).IsNull()) {
             state = m_cursor->FieldByName(field).AsBoolean() ? Qt::Checked : Qt::Unchecked;
         }
-        groupCheckboxes[g - 1]->setCheckState(state);
+        groupCheckboxes[g]->setCheckState(state);
     }
     m_before.clear();
     m_serviceNumberInvalid = false;

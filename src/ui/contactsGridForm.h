@@ -1,5 +1,9 @@
 #pragma once
 
+#include "engine/serviceTable.h"
+#include "platform/oneBased.h"
+#include "settings/settings.h"
+
 #include <QCheckBox>
 #include <QDialog>
 #include <QMap>
@@ -17,9 +21,7 @@ namespace corvane {
 
 class contactsCursor;
 class OperatorDialogs;
-class ServiceTable;
 class TDataModule2;
-struct Settings;
 
 // A group flag's check box: a flag never set shows greyed, and the first click on it ticks it.
 class GroupCheckBox final : public QCheckBox {
@@ -62,7 +64,7 @@ public:
     QLineEdit* passwordEdit;
     QLabel* passwordLabel;
     QLabel* optionalLabel;
-    GroupCheckBox* groupCheckboxes[10];
+    OneBased<GroupCheckBox*, groupCount> groupCheckboxes;
     QTableView* DBGrid1;
     QPushButton* Insertbutton;
     QPushButton* deleteButton;
@@ -71,7 +73,7 @@ public:
     QComboBox* GroupSelectComboBox;
     QPushButton* showAllContactsButton;
     QLabel* showingGroupsLabel;
-    QLabel* serviceLabels[12];
+    OneBased<QLabel*, serviceCount> serviceLabels;
     QPushButton* exitButton;
 
 protected:

@@ -23,7 +23,7 @@ ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, con
                                          &configForm, &AboutForm, &SendLaterForm}) {
         secondary->setAttribute(Qt::WA_QuitOnClose, false);
     }
-    configForm.setCheckAllButton(Form1.checkAllButton);
+    configForm.setCheckAllButton(&Form1.selectAllButton());
     contactsGridForm.setDataModule(DataModule2);
     SecondaryWindows windows;
     windows.configForm = &configForm;

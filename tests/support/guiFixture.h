@@ -4,6 +4,7 @@
 #include "contacts/contactsDatabase.h"
 #include "contactsFixture.h"
 #include "engine/recipientSelection.h"
+#include "mainWindowUi.h"
 #include "recordingDialogs.h"
 #include "tempWorkingDir.h"
 #include "ui/programWindows.h"
@@ -67,10 +68,12 @@ protected:
     }
 
     TForm1& form() { return windows->Form1; }
+    // The main window's elements, by objectName.
+    static MainWindowUi ui(const TForm1& window) { return MainWindowUi(window); }
     QStringList namesInList() {
         QStringList names;
-        for (int i = 0; i < form().namesListbox->count(); ++i) {
-            names.append(form().namesListbox->Items().item(i));
+        for (int i = 0; i < ui(form()).namesListbox->count(); ++i) {
+            names.append(ui(form()).namesListbox->Items().item(i));
         }
         return names;
     }

@@ -40,12 +40,12 @@ TEST_F(ConfigWindow, OpensOnTheGeneralPageWithTheValuesInMemory) {
         EXPECT_FALSE(c.loggingEnabledCheckbox->isChecked());
         EXPECT_EQ(c.loggingDirEdit->text(), u"./logs/"_s);
         EXPECT_FALSE(c.hideCheckallCheckbox->isChecked());
-        EXPECT_EQ(c.messageEdits[0]->text(), u"Hi"_s);
-        EXPECT_EQ(c.messageEdits[7]->text(), u"Don't call"_s);
-        EXPECT_EQ(c.groupNameEdits[9]->text(), u""_s);
-        EXPECT_EQ(c.serviceEdits[0][0]->text(), form().engine().serviceTable()[1].name);
-        EXPECT_EQ(c.serviceEdits[0][2]->text(), u"444"_s);
-        EXPECT_EQ(c.serviceEdits[11][2]->text(), u"0"_s);
+        EXPECT_EQ(c.messageEdits[1]->text(), u"Hi"_s);
+        EXPECT_EQ(c.messageEdits[8]->text(), u"Don't call"_s);
+        EXPECT_EQ(c.groupNameEdits[10]->text(), u""_s);
+        EXPECT_EQ(c.serviceEdits[1][0]->text(), form().engine().serviceTable()[1].name);
+        EXPECT_EQ(c.serviceEdits[1][2]->text(), u"444"_s);
+        EXPECT_EQ(c.serviceEdits[12][2]->text(), u"0"_s);
         c.PageControl1->setCurrentWidget(c.TabSheet4);
         c.CancelButton->click();
     });
@@ -60,8 +60,8 @@ TEST_F(ConfigWindow, SaveTakesEffectAtOnceAndWritesEveryEntry) {
         EXPECT_EQ(c.timeoutEdit->text(), u"123"_s) << "three digits and nothing else";
         c.timeoutEdit->setText(u"0"_s);
         c.hideCheckallCheckbox->setChecked(true);
-        c.groupNameEdits[1]->setText(u"Nurses"_s);
-        c.messageEdits[2]->setText(u"Code blue"_s);
+        c.groupNameEdits[2]->setText(u"Nurses"_s);
+        c.messageEdits[3]->setText(u"Code blue"_s);
         c.loggingDirEdit->setText(u"./elsewhere"_s);
         c.SaveButton->click();
         EXPECT_FALSE(c.isVisible());
@@ -70,11 +70,11 @@ TEST_F(ConfigWindow, SaveTakesEffectAtOnceAndWritesEveryEntry) {
     EXPECT_EQ(s.timeout, 0);
     EXPECT_TRUE(s.hideCheckAllButton);
     EXPECT_EQ(s.loggingDir, u"./elsewhere"_s) << "taken as typed, no separator added";
-    EXPECT_TRUE(form().checkAllButton->isHidden());
-    ASSERT_EQ(form().groupsListBox->count(), 1);
-    EXPECT_EQ(form().groupsListBox->item(0)->text(), u"G2: Nurses"_s);
-    form().pickButtons[2]->click();
-    EXPECT_EQ(form().messageMemo->toPlainText(), u"Code blue"_s);
+    EXPECT_TRUE(ui(form()).checkAllButton->isHidden());
+    ASSERT_EQ(ui(form()).groupsListBox->count(), 1);
+    EXPECT_EQ(ui(form()).groupsListBox->item(0)->text(), u"G2: Nurses"_s);
+    ui(form()).pickButtons[3]->click();
+    EXPECT_EQ(ui(form()).messageMemo->toPlainText(), u"Code blue"_s);
     const QByteArray file = dir.read(u"corvane3.ini"_s);
     EXPECT_TRUE(file.contains("timeout=0\r\n") && file.contains("group2Name=Nurses\r\n") &&
                 file.contains("hideCheckAllButton=1\r\n") && file.contains("group10Name=\r\n"))
@@ -82,18 +82,18 @@ TEST_F(ConfigWindow, SaveTakesEffectAtOnceAndWritesEveryEntry) {
 
     configure([&](TconfigForm& c) {
         c.hideCheckallCheckbox->setChecked(false);
-        c.groupNameEdits[1]->clear();
+        c.groupNameEdits[2]->clear();
         c.SaveButton->click();
     });
-    EXPECT_FALSE(form().checkAllButton->isHidden());
-    EXPECT_EQ(form().groupsListBox->count(), 0);
+    EXPECT_FALSE(ui(form()).checkAllButton->isHidden());
+    EXPECT_EQ(ui(form()).groupsListBox->count(), 0);
 }
 
 TEST_F(ConfigWindow, EmptyTimeoutChangesNothingAnywhere) {
     start();
     configure([&](TconfigForm& c) {
         c.timeoutEdit->clear();
-        c.groupNameEdits[0]->setText(u"Never saved"_s);
+        c.groupNameEdits[1]->setText(u"Never saved"_s);
         c.loggingEnabledCheckbox->setChecked(true);
         c.SaveButton->click();
         EXPECT_TRUE(c.isVisible()) << "the window stays open";
@@ -109,7 +109,7 @@ TEST_F(ConfigWindow, CancelLeavesSettingsAndFileUntouched) {
     start();
     configure([&](TconfigForm& c) {
         c.timeoutEdit->setText(u"9"_s);
-        c.messageEdits[0]->setText(u"changed"_s);
+        c.messageEdits[1]->setText(u"changed"_s);
         c.CancelButton->click();
     });
     EXPECT_EQ(windows->settings.timeout, 45);
@@ -140,13 +140,13 @@ TEST_F(ConfigWindow, RefusedWriteKeepsTheWindowOpenAndTheValuesInMemory) {
 TEST_F(ConfigWindow, ClosingRefillsTheGroupsListButLeavesTheSelection) {
     writeSettings("[Groups]\r\ngroup3Name=Nurses\r\n");
     start();
-    form().groupsListBox->setCurrentRow(0);
+    ui(form()).groupsListBox->setCurrentRow(0);
     form().groupsListBoxClick();
     configure([&](TconfigForm& c) { c.CancelButton->click(); });
-    EXPECT_EQ(form().groupsListBox->count(), 1);
-    EXPECT_TRUE(form().groupsListBox->selectedItems().isEmpty());
-    EXPECT_EQ(form().toNameLabel->text(), u"[Group 3]"_s);
-    EXPECT_FALSE(form().groupSelectingLabel->isHidden());
+    EXPECT_EQ(ui(form()).groupsListBox->count(), 1);
+    EXPECT_TRUE(ui(form()).groupsListBox->selectedItems().isEmpty());
+    EXPECT_EQ(ui(form()).toNameLabel->text(), u"[Group 3]"_s);
+    EXPECT_FALSE(ui(form()).groupSelectingLabel->isHidden());
 }
 
 TEST_F(ConfigWindow, LongLogDirectoryShowsItsStart) {

@@ -73,11 +73,11 @@ TEST_F(ContactsWindow, ShowsContactsInNameOrderWithTheNamedGroups) {
                                         u"Group 10: Everyone"_s}));
         for (int n = 1; n <= 10; ++n) {
             const bool named = n == 2 || n == 5 || n == 10;
-            EXPECT_EQ(g.groupCheckboxes[n - 1]->isEnabled(), named) << n;
-            EXPECT_EQ(g.groupCheckboxes[n - 1]->text().isEmpty(), !named) << n;
+            EXPECT_EQ(g.groupCheckboxes[n]->isEnabled(), named) << n;
+            EXPECT_EQ(g.groupCheckboxes[n]->text().isEmpty(), !named) << n;
         }
-        EXPECT_EQ(g.groupCheckboxes[1]->checkState(), Qt::Checked);
-        EXPECT_EQ(g.groupCheckboxes[2]->checkState(), Qt::PartiallyChecked) << "never set shows greyed";
+        EXPECT_EQ(g.groupCheckboxes[2]->checkState(), Qt::Checked);
+        EXPECT_EQ(g.groupCheckboxes[3]->checkState(), Qt::PartiallyChecked) << "never set shows greyed";
         EXPECT_TRUE(g.passwordEdit->isHidden());
         EXPECT_TRUE(g.Insertbutton->isEnabled());
         EXPECT_FALSE(g.Updatebutton->isEnabled());
@@ -151,7 +151,7 @@ TEST_F(ContactsWindow, DuplicateNameThenACorrectedOneIsSaved) {
     });
     EXPECT_EQ(dialogs.messages, QStringList{u"Error: Duplicate Name"_s});
     EXPECT_EQ(namesInList(), (QStringList{u"Ann"_s, u"Anna"_s, u"Bob"_s, u"Cy"_s})) << "the names list is refilled";
-    EXPECT_EQ(form().toNameLabel->text(), u""_s) << "and the selection reset";
+    EXPECT_EQ(ui(form()).toNameLabel->text(), u""_s) << "and the selection reset";
 }
 
 TEST_F(ContactsWindow, ClosingDiscardsAnUnsavedChange) {
@@ -190,8 +190,8 @@ TEST_F(ContactsWindow, ImportedContactGetsOneGroupByTicking) {
         for (GroupCheckBox* box : g.groupCheckboxes) {
             EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
         }
-        g.groupCheckboxes[3]->click();
-        EXPECT_EQ(g.groupCheckboxes[3]->checkState(), Qt::Checked) << "the first click ticks";
+        g.groupCheckboxes[4]->click();
+        EXPECT_EQ(g.groupCheckboxes[4]->checkState(), Qt::Checked) << "the first click ticks";
         g.Updatebutton->click();
     });
     contactsCursor check(windows->DataModule2);
@@ -233,12 +233,12 @@ TEST_F(ContactsWindow, TableThatCannotBeOpenedKeepsTheWindowClosed) {
     QFile::remove(dir.filePath(u"contacts.nx1"_s));
     start();
     dialogs.messages.clear();
-    form().toNameLabel->setText(u"kept"_s);
-    form().Data1->trigger();
+    ui(form()).toNameLabel->setText(u"kept"_s);
+    ui(form()).Data1->trigger();
     EXPECT_EQ(dialogs.modalShows, 0);
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.first().startsWith(u"Contacts table not found"_s));
-    EXPECT_EQ(form().toNameLabel->text(), u"kept"_s) << "the steps after the failure are skipped";
+    EXPECT_EQ(ui(form()).toNameLabel->text(), u"kept"_s) << "the steps after the failure are skipped";
 }
 
 // The edit fields, Delete and Update act on the contact the grid highlights, however the highlight

@@ -38,7 +38,7 @@ TEST_F(InformationWindows, ContactInformationShowsTheServiceLine) {
     const QString serviceTwo = f.engine().serviceTable()[2].name;
     for (const Case& c :
          {Case{u"Two"_s, u"2  ["_s + serviceTwo + u"]"_s}, Case{u"Zero"_s, u""_s}, Case{u"Thirteen"_s, u""_s}}) {
-        f.namesListbox->setItemIndex(namesInList().indexOf(c.name));
+        ui(f).namesListbox->setItemIndex(namesInList().indexOf(c.name));
         f.namesListboxDblClick();
         TviewContactForm& view = windows->viewContactForm;
         EXPECT_EQ(view.nameLabel->text(), c.name);
@@ -51,20 +51,20 @@ TEST_F(InformationWindows, ContactInformationShowsTheServiceLine) {
 
 TEST_F(InformationWindows, DoubleClickWhileNamesAreTickedKeepsCheckedMode) {
     TForm1& f = start({{u"Ann"_s, u"1"_s, 1}, {u"Bob"_s, u"2"_s, 1}});
-    f.namesListbox->setState(0, Qt::Checked);
-    f.namesListbox->setItemIndex(1);
+    ui(f).namesListbox->setState(0, Qt::Checked);
+    ui(f).namesListbox->setItemIndex(1);
     f.namesListboxDblClick();
     EXPECT_EQ(windows->viewContactForm.nameLabel->text(), u"Bob"_s);
-    EXPECT_EQ(f.toNameLabel->text(), u"[selected names]"_s);
-    f.namesListbox->setItemIndex(-1);
+    EXPECT_EQ(ui(f).toNameLabel->text(), u"[selected names]"_s);
+    ui(f).namesListbox->setItemIndex(-1);
     f.namesListboxDblClick();
     EXPECT_EQ(dialogs.modalShows, 1) << "no highlighted name opens nothing";
 }
 
 TEST_F(InformationWindows, InstructionsOpenOnceWithTheirTwentyLines) {
     TForm1& f = start();
-    f.instructionsButton->click();
-    f.instructionsButton->click();
+    ui(f).instructionsButton->click();
+    ui(f).instructionsButton->click();
     TInstructionsForm& instructions = windows->InstructionsForm;
     EXPECT_TRUE(instructions.isVisible());
     EXPECT_EQ(instructions.windowTitle(), u"Instructions  -  Corvane"_s);

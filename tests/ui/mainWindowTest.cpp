@@ -28,8 +28,8 @@ TEST_F(MainWindow, StartsWithEveryElementInItsInitialState) {
     EXPECT_EQ(QApplication::applicationName(), u"Corvane v3"_s);
     EXPECT_EQ(f.pos(), QPoint(327, 262));
     EXPECT_EQ(f.centralWidget()->width(), 621);
-    EXPECT_EQ(f.centralWidget()->height() + f.StatusBar1->height(), 470);
-    EXPECT_FALSE(f.SendOptions1->menuAction()->isVisible());
+    EXPECT_EQ(f.centralWidget()->height() + ui(f).StatusBar1->height(), 470);
+    EXPECT_FALSE(ui(f).SendOptions1->menuAction()->isVisible());
     EXPECT_FALSE(f.windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << "no maximise box";
     EXPECT_TRUE(f.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
 
@@ -57,20 +57,20 @@ TEST_F(MainWindow, StartsWithEveryElementInItsInitialState) {
                              "uncheckAllButton", "instructionsButton", "pickButton1", "pickButton8"}) {
         EXPECT_NE(f.findChild<QPushButton*>(QString::fromLatin1(name)), nullptr) << name;
     }
-    EXPECT_EQ(f.sendButton->text(), u"&Send"_s);
-    EXPECT_EQ(f.cancelSendButton->text(), u"&Cancel"_s);
-    EXPECT_TRUE(f.arrowlabel->isHidden());
-    EXPECT_TRUE(f.NamesSelectingPanel->isHidden());
-    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
-    EXPECT_FALSE(f.toIdedit->isEnabled());
-    EXPECT_EQ(f.toIdedit->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
-    EXPECT_EQ(f.messageMemo->toPlainText(), u""_s);
-    EXPECT_TRUE(f.checkAllButton->isVisibleTo(&f));
-    EXPECT_EQ(f.namesListbox->count(), 0);
+    EXPECT_EQ(ui(f).sendButton->text(), u"&Send"_s);
+    EXPECT_EQ(ui(f).cancelSendButton->text(), u"&Cancel"_s);
+    EXPECT_TRUE(ui(f).arrowlabel->isHidden());
+    EXPECT_TRUE(ui(f).NamesSelectingPanel->isHidden());
+    EXPECT_TRUE(ui(f).groupSelectingLabel->isHidden());
+    EXPECT_FALSE(ui(f).toIdedit->isEnabled());
+    EXPECT_EQ(ui(f).toIdedit->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(ui(f).messageMemo->toPlainText(), u""_s);
+    EXPECT_TRUE(ui(f).checkAllButton->isVisibleTo(&f));
+    EXPECT_EQ(ui(f).namesListbox->count(), 0);
     EXPECT_TRUE(dialogs.messages.isEmpty());
-    ASSERT_EQ(f.groupsListBox->count(), 2);
-    EXPECT_EQ(f.groupsListBox->item(0)->text(), u"G3: Engineering"_s);
-    EXPECT_EQ(f.groupsListBox->item(1)->text(), u"G10: Everyone"_s);
+    ASSERT_EQ(ui(f).groupsListBox->count(), 2);
+    EXPECT_EQ(ui(f).groupsListBox->item(0)->text(), u"G3: Engineering"_s);
+    EXPECT_EQ(ui(f).groupsListBox->item(1)->text(), u"G10: Everyone"_s);
     EXPECT_EQ(f.engine().job().state, EngineState::Idle);
 }
 
@@ -89,63 +89,63 @@ TEST_F(MainWindow, TableThatCannotBeOpenedIsReportedAndTheWindowStillOpens) {
     EXPECT_TRUE(dialogs.messages.first().startsWith(u"Contacts table not found: "_s))
         << dialogs.messages.first().toStdString();
     EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(f.groupsListBox->count(), 0) << "the steps after the failing one are skipped";
-    f.messageMemo->setPlainText(u"hi"_s);
-    f.sendButton->click(); // must not crash with no table
-    EXPECT_EQ(f.StatusBar1->currentMessage(), u"Error: Problem with contact and/or service"_s);
+    EXPECT_EQ(ui(f).groupsListBox->count(), 0) << "the steps after the failing one are skipped";
+    ui(f).messageMemo->setPlainText(u"hi"_s);
+    ui(f).sendButton->click(); // must not crash with no table
+    EXPECT_EQ(ui(f).StatusBar1->currentMessage(), u"Error: Problem with contact and/or service"_s);
 }
 
 TEST_F(MainWindow, StartUpSettingsShowAndHideThings) {
     writeSettings("[GENERAL]\r\nhidecheckAllButton=1\r\n[LOGGING]\r\nloggingEnabled=1\r\nloggingDir=./no/such/\r\n");
     TForm1& f = start();
     EXPECT_EQ(dialogs.messages, QStringList{u"Unable to create logging directory:./no/such/"_s});
-    EXPECT_TRUE(f.checkAllButton->isHidden());
-    EXPECT_FALSE(f.uncheckAllButton->isHidden());
+    EXPECT_TRUE(ui(f).checkAllButton->isHidden());
+    EXPECT_FALSE(ui(f).uncheckAllButton->isHidden());
     EXPECT_FALSE(windows->settings.loggingEnabled);
 }
 
 TEST_F(MainWindow, QuickMessagesClearAndTheCounter) {
     writeSettings("[General]\r\nmessage5=\r\n");
     TForm1& f = start();
-    f.messageMemo->setPlainText(u"typed"_s);
-    f.pickButtons[2]->click();
-    EXPECT_EQ(f.messageMemo->toPlainText(), u"Call the office"_s);
-    EXPECT_EQ(f.lengthLabel->text(), u"(15 chars.)"_s);
-    f.pickButtons[4]->click(); // an empty quick message changes nothing
-    EXPECT_EQ(f.messageMemo->toPlainText(), u"Call the office"_s);
-    f.clearButton->click();
-    EXPECT_EQ(f.messageMemo->toPlainText(), u""_s);
-    EXPECT_EQ(f.lengthLabel->text(), u"(0 chars.)"_s);
-    f.clearButton->click();
-    EXPECT_EQ(f.lengthLabel->text(), u"(0 chars.)"_s);
+    ui(f).messageMemo->setPlainText(u"typed"_s);
+    ui(f).pickButtons[3]->click();
+    EXPECT_EQ(ui(f).messageMemo->toPlainText(), u"Call the office"_s);
+    EXPECT_EQ(ui(f).lengthLabel->text(), u"(15 chars.)"_s);
+    ui(f).pickButtons[5]->click(); // an empty quick message changes nothing
+    EXPECT_EQ(ui(f).messageMemo->toPlainText(), u"Call the office"_s);
+    ui(f).clearButton->click();
+    EXPECT_EQ(ui(f).messageMemo->toPlainText(), u""_s);
+    EXPECT_EQ(ui(f).lengthLabel->text(), u"(0 chars.)"_s);
+    ui(f).clearButton->click();
+    EXPECT_EQ(ui(f).lengthLabel->text(), u"(0 chars.)"_s);
 }
 
 TEST_F(MainWindow, EditorTakesNoLineBreakFromEnterAndAtMost999Characters) {
     TForm1& f = start();
-    f.messageMemo->setFocus();
-    QTest::keyClicks(f.messageMemo, u"ab"_s);
-    QTest::keyClick(f.messageMemo, Qt::Key_Return);
-    QTest::keyClick(f.messageMemo, Qt::Key_Enter);
-    QTest::keyClicks(f.messageMemo, u"c"_s);
-    EXPECT_EQ(f.messageMemo->toPlainText(), u"abc"_s);
-    f.messageMemo->setPlainText(QString(1200, u'x'));
-    EXPECT_EQ(f.messageMemo->toPlainText().size(), 999);
-    EXPECT_EQ(f.lengthLabel->text(), u"(999 chars.)"_s);
+    ui(f).messageMemo->setFocus();
+    QTest::keyClicks(ui(f).messageMemo, u"ab"_s);
+    QTest::keyClick(ui(f).messageMemo, Qt::Key_Return);
+    QTest::keyClick(ui(f).messageMemo, Qt::Key_Enter);
+    QTest::keyClicks(ui(f).messageMemo, u"c"_s);
+    EXPECT_EQ(ui(f).messageMemo->toPlainText(), u"abc"_s);
+    ui(f).messageMemo->setPlainText(QString(1200, u'x'));
+    EXPECT_EQ(ui(f).messageMemo->toPlainText().size(), 999);
+    EXPECT_EQ(ui(f).lengthLabel->text(), u"(999 chars.)"_s);
 }
 
 TEST_F(MainWindow, BannerCreepsRightAndStartsAgainAtTheLeft) {
     TForm1& f = start();
     f.setBanner(u"Gateway notice"_s);
-    f.messageLabel->move(2, f.messageLabel->y());
+    ui(f).messageLabel->move(2, ui(f).messageLabel->y());
     f.Timer1Timer();
-    EXPECT_EQ(f.messageLabel->x(), 6);
-    f.messageLabel->move(f.messagePanel->width() - f.messageLabel->width(), f.messageLabel->y());
+    EXPECT_EQ(ui(f).messageLabel->x(), 6);
+    ui(f).messageLabel->move(ui(f).messagePanel->width() - ui(f).messageLabel->width(), ui(f).messageLabel->y());
     f.Timer1Timer();
-    EXPECT_EQ(f.messageLabel->x(), 2);
+    EXPECT_EQ(ui(f).messageLabel->x(), 2);
     f.setBanner(QString());
-    f.messageLabel->move(10, f.messageLabel->y());
+    ui(f).messageLabel->move(10, ui(f).messageLabel->y());
     f.Timer1Timer();
-    EXPECT_EQ(f.messageLabel->x(), 10) << "an empty banner does not move";
+    EXPECT_EQ(ui(f).messageLabel->x(), 10) << "an empty banner does not move";
 }
 
 TEST_F(MainWindow, PickedContactIsPagedThroughTheRealEngine) {
@@ -155,15 +155,15 @@ TEST_F(MainWindow, PickedContactIsPagedThroughTheRealEngine) {
     services[1].ip = u"127.0.0.1"_s;
     services[1].port = server.port();
     splitIPintoParts(services);
-    f.namesListbox->setItemIndex(0);
+    ui(f).namesListbox->setItemIndex(0);
     f.namesListboxClick();
-    f.pickButtons[0]->click();
-    QTest::mouseClick(f.sendButton, Qt::LeftButton);
-    ASSERT_TRUE(test::waitUntil([&] { return f.messageStatusLabel->text() == u"SUCCESS"_s; }, 8000))
-        << f.messageStatusLabel->text().toStdString() << " / " << f.StatusBar1->currentMessage().toStdString();
+    ui(f).pickButtons[1]->click();
+    QTest::mouseClick(ui(f).sendButton, Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return ui(f).messageStatusLabel->text() == u"SUCCESS"_s; }, 8000))
+        << ui(f).messageStatusLabel->text().toStdString() << " / " << ui(f).StatusBar1->currentMessage().toStdString();
     ASSERT_TRUE(test::waitUntil([&] { return f.engine().job().state == EngineState::Idle; }));
     EXPECT_EQ(server.lines(), (std::vector<std::string>{"PAGE 5557777", "MESS Hi", "SEND", "QUIT"}));
-    EXPECT_EQ(f.messageMemo->toPlainText(), u"Hi"_s) << "the message stays for the next send";
+    EXPECT_EQ(ui(f).messageMemo->toPlainText(), u"Hi"_s) << "the message stays for the next send";
 }
 
 TEST_F(MainWindow, MessageEditorIsFirstInTabOrder) {

@@ -24,24 +24,24 @@ protected:
     }
     // A click in the list as the operator makes it: in the tick box, or on the name's text.
     void clickName(int row, bool inTickBox) {
-        CheckListBox* list = form().namesListbox;
+        CheckListBox* list = ui(form()).namesListbox;
         const QRect rect = list->visualRect(list->model()->index(row, 0));
         const QPoint at =
             inTickBox ? QPoint(rect.left() + 10, rect.center().y()) : QPoint(rect.right() - 10, rect.center().y());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     void clickGroup(int row) {
-        QListWidget* groups = form().groupsListBox;
+        QListWidget* groups = ui(form()).groupsListBox;
         QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(row)).center());
     }
-    QString marker() { return form().toNameLabel->text(); }
+    QString marker() { return ui(form()).toNameLabel->text(); }
 };
 
 TEST_F(RecipientSelectionTest, ListsAreFilledSortedAndGroupsByNumber) {
     TForm1& f = startWithNames();
     EXPECT_EQ(namesInList(), (QStringList{u"adams"_s, u"baker"_s, u"clark"_s}));
-    EXPECT_EQ(f.namesListbox->ItemIndex(), -1);
-    EXPECT_EQ(f.groupsListBox->count(), 3);
+    EXPECT_EQ(ui(f).namesListbox->ItemIndex(), -1);
+    EXPECT_EQ(ui(f).groupsListBox->count(), 3);
 }
 
 TEST_F(RecipientSelectionTest, PickingANameShowsItAndTheArrowForTwoTicks) {
@@ -49,57 +49,57 @@ TEST_F(RecipientSelectionTest, PickingANameShowsItAndTheArrowForTwoTicks) {
     windows->sendingMemoForm.show();
     clickName(1, false);
     EXPECT_EQ(marker(), u"baker"_s);
-    EXPECT_EQ(f.toIdedit->text(), u"200"_s);
-    EXPECT_FALSE(f.toIdedit->isEnabled());
-    EXPECT_FALSE(f.arrowlabel->isHidden());
+    EXPECT_EQ(ui(f).toIdedit->text(), u"200"_s);
+    EXPECT_FALSE(ui(f).toIdedit->isEnabled());
+    EXPECT_FALSE(ui(f).arrowlabel->isHidden());
     EXPECT_FALSE(windows->sendingMemoForm.isVisible()) << "a pick closes the results window";
     f.Timer1Timer();
-    EXPECT_FALSE(f.arrowlabel->isHidden());
+    EXPECT_FALSE(ui(f).arrowlabel->isHidden());
     f.Timer1Timer();
-    EXPECT_TRUE(f.arrowlabel->isHidden());
+    EXPECT_TRUE(ui(f).arrowlabel->isHidden());
 }
 
 TEST_F(RecipientSelectionTest, TicksTakePriorityAndTheLastUntickPicksThatName) {
     TForm1& f = startWithNames();
     clickName(0, true);
     EXPECT_EQ(marker(), u"[selected names]"_s);
-    EXPECT_FALSE(f.NamesSelectingPanel->isHidden());
-    EXPECT_EQ(f.namesListbox->state(0), Qt::Checked);
+    EXPECT_FALSE(ui(f).NamesSelectingPanel->isHidden());
+    EXPECT_EQ(ui(f).namesListbox->state(0), Qt::Checked);
     clickName(2, false); // another name's text: nothing changes while a tick remains
     EXPECT_EQ(marker(), u"[selected names]"_s);
     clickName(1, true);
     clickName(1, true); // untick baker: adams is still ticked
     EXPECT_EQ(marker(), u"[selected names]"_s);
     clickName(0, true); // untick the last one: the click that follows picks it
-    EXPECT_EQ(f.namesListbox->stateCount(Qt::Checked), 0);
+    EXPECT_EQ(ui(f).namesListbox->stateCount(Qt::Checked), 0);
     EXPECT_EQ(marker(), u"adams"_s);
-    EXPECT_EQ(f.toIdedit->text(), u"100"_s);
+    EXPECT_EQ(ui(f).toIdedit->text(), u"100"_s);
 }
 
 TEST_F(RecipientSelectionTest, SelectAllAndDeselectAll) {
     TForm1& f = start();
-    f.checkAllButton->click(); // even on an empty list
+    ui(f).checkAllButton->click(); // even on an empty list
     EXPECT_EQ(marker(), u"[selected names]"_s);
-    EXPECT_FALSE(f.NamesSelectingPanel->isHidden());
-    f.uncheckAllButton->click();
+    EXPECT_FALSE(ui(f).NamesSelectingPanel->isHidden());
+    ui(f).uncheckAllButton->click();
     EXPECT_EQ(marker(), u""_s);
-    EXPECT_TRUE(f.NamesSelectingPanel->isHidden());
+    EXPECT_TRUE(ui(f).NamesSelectingPanel->isHidden());
 }
 
 TEST_F(RecipientSelectionTest, SelectAllTicksEveryNameAndDeselectAllKeepsGroupMode) {
     TForm1& f = startWithNames();
     int stateEvents = 0;
-    QObject::connect(f.namesListbox, &CheckListBox::stateChanged, f.namesListbox, [&] { ++stateEvents; });
-    f.checkAllButton->click();
-    EXPECT_EQ(f.namesListbox->stateCount(Qt::Checked), 3);
+    QObject::connect(ui(f).namesListbox, &CheckListBox::stateChanged, ui(f).namesListbox, [&] { ++stateEvents; });
+    ui(f).checkAllButton->click();
+    EXPECT_EQ(ui(f).namesListbox->stateCount(Qt::Checked), 3);
     EXPECT_EQ(stateEvents, 3);
-    f.uncheckAllButton->click();
+    ui(f).uncheckAllButton->click();
     EXPECT_EQ(stateEvents, 6) << "setting a state always raises the event";
     clickGroup(1);
     EXPECT_EQ(marker(), u"[Group 3]"_s);
-    f.uncheckAllButton->click();
+    ui(f).uncheckAllButton->click();
     EXPECT_EQ(marker(), u"[Group 3]"_s);
-    EXPECT_FALSE(f.groupSelectingLabel->isHidden());
+    EXPECT_FALSE(ui(f).groupSelectingLabel->isHidden());
 }
 
 TEST_F(RecipientSelectionTest, GroupEntriesReadTheirNumberFromTheText) {
@@ -110,25 +110,25 @@ TEST_F(RecipientSelectionTest, GroupEntriesReadTheirNumberFromTheText) {
     EXPECT_FALSE(windows->sendingMemoForm.isVisible());
     clickGroup(0);
     EXPECT_EQ(marker(), u"[Group 1]"_s);
-    EXPECT_FALSE(f.groupSelectingLabel->isHidden());
-    EXPECT_EQ(f.namesListbox->ItemIndex(), -1);
+    EXPECT_FALSE(ui(f).groupSelectingLabel->isHidden());
+    EXPECT_EQ(ui(f).namesListbox->ItemIndex(), -1);
     clickName(0, false); // a pick leaves group mode
     EXPECT_EQ(marker(), u"adams"_s);
-    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
-    EXPECT_EQ(f.groupsListBox->selectedItems().size(), 0);
+    EXPECT_TRUE(ui(f).groupSelectingLabel->isHidden());
+    EXPECT_EQ(ui(f).groupsListBox->selectedItems().size(), 0);
 }
 
 TEST_F(RecipientSelectionTest, DirectEntryOpensTheIdFieldAndKeepsTheGroupHighlight) {
     TForm1& f = startWithNames();
     clickGroup(1);
-    f.editIdButton->click();
+    ui(f).editIdButton->click();
     EXPECT_EQ(marker(), u"DIRECT ID ENTRY"_s);
-    EXPECT_TRUE(f.toIdedit->isEnabled());
-    EXPECT_NE(f.toIdedit->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
-    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
-    EXPECT_EQ(f.groupsListBox->selectedItems().size(), 1);
-    QTest::keyClicks(f.toIdedit, QString(25, u'7'));
-    EXPECT_EQ(f.toIdedit->text(), QString(20, u'7'));
+    EXPECT_TRUE(ui(f).toIdedit->isEnabled());
+    EXPECT_NE(ui(f).toIdedit->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_TRUE(ui(f).groupSelectingLabel->isHidden());
+    EXPECT_EQ(ui(f).groupsListBox->selectedItems().size(), 1);
+    QTest::keyClicks(ui(f).toIdedit, QString(25, u'7'));
+    EXPECT_EQ(ui(f).toIdedit->text(), QString(20, u'7'));
 }
 
 TEST_F(RecipientSelectionTest, NameSearchWalksToTheFirstNameNotBelowTheText) {
@@ -140,10 +140,10 @@ TEST_F(RecipientSelectionTest, NameSearchWalksToTheFirstNameNotBelowTheText) {
     for (const Step& step :
          {Step{u"b"_s, u"baker"_s}, Step{u"z"_s, u"clark"_s}, Step{u""_s, u"adams"_s}, Step{u"BA"_s, u"baker"_s},
           Step{u"ba"_s, u"baker"_s}, Step{u"c"_s, u"clark"_s}, Step{u"a"_s, u"adams"_s}}) {
-        f.typeNameedit->setText(step.typed);
+        ui(f).typeNameedit->setText(step.typed);
         f.typeNameeditChange();
-        ASSERT_GE(f.namesListbox->ItemIndex(), 0);
-        EXPECT_EQ(f.namesListbox->Items().item(f.namesListbox->ItemIndex()), step.highlighted)
+        ASSERT_GE(ui(f).namesListbox->ItemIndex(), 0);
+        EXPECT_EQ(ui(f).namesListbox->Items().item(ui(f).namesListbox->ItemIndex()), step.highlighted)
             << step.typed.toStdString();
     }
     EXPECT_EQ(marker(), u"[ ]"_s) << "searching highlights but does not pick";
@@ -151,29 +151,29 @@ TEST_F(RecipientSelectionTest, NameSearchWalksToTheFirstNameNotBelowTheText) {
 
 TEST_F(RecipientSelectionTest, SearchFieldKeysPickFromTheList) {
     TForm1& f = startWithNames();
-    QTest::keyClick(f.typeNameedit, Qt::Key_Up); // no highlight: nothing is picked
+    QTest::keyClick(ui(f).typeNameedit, Qt::Key_Up); // no highlight: nothing is picked
     EXPECT_EQ(marker(), u"[ ]"_s);
-    QTest::keyClick(f.typeNameedit, Qt::Key_Down);
+    QTest::keyClick(ui(f).typeNameedit, Qt::Key_Down);
     EXPECT_EQ(marker(), u"adams"_s);
-    QTest::keyClick(f.typeNameedit, Qt::Key_Down);
+    QTest::keyClick(ui(f).typeNameedit, Qt::Key_Down);
     EXPECT_EQ(marker(), u"baker"_s);
-    QTest::keyClick(f.typeNameedit, Qt::Key_Up);
+    QTest::keyClick(ui(f).typeNameedit, Qt::Key_Up);
     EXPECT_EQ(marker(), u"adams"_s);
-    f.typeNameedit->setText(u"cl"_s);
+    ui(f).typeNameedit->setText(u"cl"_s);
     f.typeNameeditChange();
-    QTest::keyClick(f.typeNameedit, Qt::Key_Return);
+    QTest::keyClick(ui(f).typeNameedit, Qt::Key_Return);
     EXPECT_EQ(marker(), u"clark"_s);
-    f.namesListbox->setState(0, Qt::Checked);
-    f.namesListbox->setItemIndex(2);
-    QTest::keyClick(f.typeNameedit, Qt::Key_Return);
+    ui(f).namesListbox->setState(0, Qt::Checked);
+    ui(f).namesListbox->setItemIndex(2);
+    QTest::keyClick(ui(f).typeNameedit, Qt::Key_Return);
     EXPECT_EQ(marker(), u"[selected names]"_s) << "Enter with names ticked does nothing";
 }
 
 TEST_F(RecipientSelectionTest, SendReadsTheSelectionFromTheWindow) {
     TForm1& f = startWithNames();
-    f.messageMemo->setPlainText(u"hello"_s);
-    f.sendButton->click(); // right after start-up the marker "[ ]" is no contact
-    EXPECT_EQ(f.StatusBar1->currentMessage(), u"Error: Problem with contact and/or service"_s);
+    ui(f).messageMemo->setPlainText(u"hello"_s);
+    ui(f).sendButton->click(); // right after start-up the marker "[ ]" is no contact
+    EXPECT_EQ(ui(f).StatusBar1->currentMessage(), u"Error: Problem with contact and/or service"_s);
     clickName(0, true);
     clickName(2, true);
     const RecipientSelection ticked = f.currentSelection(true);
@@ -191,8 +191,8 @@ TEST_F(RecipientSelectionTest, ResetAfterTheContactsWindowLeavesNoRecipient) {
     clickGroup(0);
     f.resetToNoRecipient();
     EXPECT_EQ(marker(), u""_s);
-    EXPECT_TRUE(f.groupSelectingLabel->isHidden());
-    EXPECT_EQ(f.groupsListBox->selectedItems().size(), 0);
+    EXPECT_TRUE(ui(f).groupSelectingLabel->isHidden());
+    EXPECT_EQ(ui(f).groupsListBox->selectedItems().size(), 0);
 }
 
 // The list sorts as a reader of the language expects, and the search walks in that same order.
@@ -237,7 +237,7 @@ TEST_F(RecipientSelectionTest, KeyboardMovesInTheGroupsListPickTheHighlightedGro
     clickGroup(0);
     ASSERT_EQ(marker(), u"[Group 1]"_s);
     for (const Step& step : steps) {
-        QTest::keyClick(f.groupsListBox, step.key);
+        QTest::keyClick(ui(f).groupsListBox, step.key);
         const RecipientSelection selection = f.currentSelection(true);
         EXPECT_EQ(marker(), step.marker) << QTest::toString(step.key);
         EXPECT_EQ(u"[Group "_s + QString::number(groupNumberOfEntry(selection.highlightedGroup)) + u']', marker());
@@ -249,10 +249,10 @@ TEST_F(RecipientSelectionTest, TypedLetterInTheNamesListPicksTheNameItMovesTo) {
     TForm1& f = startWithNames();
     clickName(0, false);
     ASSERT_EQ(marker(), u"adams"_s);
-    QTest::keyClick(f.namesListbox, Qt::Key_C);
-    EXPECT_EQ(f.namesListbox->ItemIndex(), 2);
+    QTest::keyClick(ui(f).namesListbox, Qt::Key_C);
+    EXPECT_EQ(ui(f).namesListbox->ItemIndex(), 2);
     EXPECT_EQ(marker(), u"clark"_s);
-    EXPECT_EQ(f.toIdedit->text(), u"300"_s);
+    EXPECT_EQ(ui(f).toIdedit->text(), u"300"_s);
 }
 
 // A pager ID of 20 digits does not fit the field: it shows its first digits, not its last.
@@ -260,8 +260,8 @@ TEST_F(RecipientSelectionTest, LongPagerIdShowsItsStart) {
     writeSettings("");
     TForm1& f = start({{u"Long Id"_s, u"12345678901234567890"_s, 1}});
     clickName(0, false);
-    ASSERT_EQ(f.toIdedit->text(), u"12345678901234567890"_s);
-    EXPECT_EQ(f.toIdedit->cursorPosition(), 0);
+    ASSERT_EQ(ui(f).toIdedit->text(), u"12345678901234567890"_s);
+    EXPECT_EQ(ui(f).toIdedit->cursorPosition(), 0);
 }
 
 } // namespace

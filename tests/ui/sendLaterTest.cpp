@@ -105,23 +105,23 @@ TEST_F(SendLater, AcceptedTimeSendsWithHoldAndAHeldValueNeverReachesARunningJob)
     services[1].ip = u"127.0.0.1"_s;
     services[1].port = server.port();
     splitIPintoParts(services);
-    f.namesListbox->setItemIndex(0);
+    ui(f).namesListbox->setItemIndex(0);
     f.namesListboxClick();
-    f.messageMemo->setPlainText(u"Later"_s);
+    ui(f).messageMemo->setPlainText(u"Later"_s);
     dialogs.whileModal = [&](QWidget& w) {
         EXPECT_EQ(w.pos(), QPoint(250, 150));
         later().timeEdit->setText(u"6:45"_s);
         later().amPmComboBox->setCurrentText(u"PM"_s);
         later().sendButton->click();
     };
-    f.SendFutureDelivery1->trigger();
-    ASSERT_TRUE(test::waitUntil([&] { return f.messageStatusLabel->text() == u"SUCCESS"_s; }, 8000));
+    ui(f).SendFutureDelivery1->trigger();
+    ASSERT_TRUE(test::waitUntil([&] { return ui(f).messageStatusLabel->text() == u"SUCCESS"_s; }, 8000));
     EXPECT_EQ(server.lines().front(), "HOLD 130130184500");
 
     // While a job runs, an accepted time starts nothing and is not left for that job to pick up.
     ASSERT_TRUE(test::waitUntil([&] { return f.engine().job().state == EngineState::Idle; }));
     f.engine().job().state = EngineState::PageSent;
-    f.SendFutureDelivery1->trigger();
+    ui(f).SendFutureDelivery1->trigger();
     EXPECT_EQ(hold(), u""_s);
     EXPECT_TRUE(dialogs.messages.last().startsWith(u"A send is in progress."_s));
     f.engine().job().state = EngineState::Idle;

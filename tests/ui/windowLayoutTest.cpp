@@ -132,10 +132,10 @@ TEST_F(WindowLayout, EveryControlHasAnAccessibleName) {
         EXPECT_EQ(unnamed, QStringList{}) << window->objectName().toStdString();
     }
     const std::pair<QWidget*, QString> spotChecks[] = {
-        {f.typeNameedit, u"name search"_s},
-        {f.sendButton, u"Send"_s},
+        {ui(f).typeNameedit, u"name search"_s},
+        {ui(f).sendButton, u"Send"_s},
         {windows->contactsGridForm.nameEdit, u"Name"_s},
-        {windows->contactsGridForm.groupCheckboxes[1], u"Group 2"_s},
+        {windows->contactsGridForm.groupCheckboxes[2], u"Group 2"_s},
         {windows->configForm.timeoutEdit, u"SNPP Timeout"_s},
         {windows->configForm.loggingEnabledCheckbox, u"Logs enabled"_s},
         {windows->SendLaterForm.monthEdit, u"Month"_s},
