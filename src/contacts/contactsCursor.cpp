@@ -560,8 +560,8 @@ contactRecordType contactsCursor::currentRecord() {
     record.id = ContactField(*this, fId).AsString();
     record.serviceNumber = ContactField(*this, fServiceNumber).AsInteger();
     record.password = ContactField(*this, fPassword).AsString();
-    for (int g = 0; g < groupCount; ++g) {
-        record.memberGr[g] = ContactField(*this, fFirstGroup + g).AsBoolean();
+    for (int g = 1; g <= groupCount; ++g) {
+        record.memberGr[g] = ContactField(*this, fFirstGroup + g - 1).AsBoolean();
     }
     return record;
 }

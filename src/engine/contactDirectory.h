@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/oneBased.h"
 #include "settings/settings.h"
 
 #include <QString>
-#include <array>
 #include <functional>
 
 namespace corvane {
@@ -14,9 +14,9 @@ struct contactRecordType {
     QString id;
     int serviceNumber = 0;
     QString password;
-    std::array<bool, groupCount> memberGr{}; // memberGr[0] is group 1
+    OneBased<bool, groupCount> memberGr; // memberGr[1] is group 1
 
-    bool isMemberOf(int group) const { return group >= 1 && group <= groupCount && memberGr[group - 1]; }
+    bool isMemberOf(int group) const { return memberGr.contains(group) && memberGr[group]; }
 };
 
 // What a lookup by name yields; the caller keeps it as the looked-up contact.

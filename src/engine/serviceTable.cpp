@@ -3,6 +3,7 @@
 #include "engine/builtinServices.h"
 
 #include <QStringList>
+#include <utility>
 
 namespace corvane {
 
@@ -43,9 +44,8 @@ void fillBuiltinServiceTable(ServiceTable& table) {
     for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
         table[n] = serviceRecordType{};
     }
-    const BuiltinService* const deployment[] = {&builtinServices.service1, &builtinServices.service2};
-    for (int n : {1, 2}) {
-        const BuiltinService& values = *deployment[n - 1];
+    for (const auto& [n, values] : {std::pair<int, const BuiltinService&>{1, builtinServices.service1},
+                                    std::pair<int, const BuiltinService&>{2, builtinServices.service2}}) {
         serviceRecordType& service = table[n];
         service.name = QString::fromUtf16(values.name);
         service.ip = QString::fromUtf16(values.ip);

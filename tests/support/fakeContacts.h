@@ -23,7 +23,7 @@ public:
         c.serviceNumber = service;
         c.password = password;
         for (int g : groups) {
-            c.memberGr[g - 1] = true;
+            c.memberGr[g] = true;
         }
         contacts.push_back(c);
     }
