@@ -59,11 +59,31 @@ endif()
 
 # corvane_builtin_services(<target> <prefix>): a small library holding the values of the cache
 # variables <prefix>1_NAME ... <prefix>2_PORT. Every program links exactly one such library.
+# A test build may give a port as ENV:<variable>: the program then takes that service's port from
+# the environment variable when it starts, so that its tests can page servers listening on ports
+# the system handed out. Installed programs never do this.
 function(corvane_builtin_services target prefix)
+    set(SERVICES_PREAMBLE "")
     foreach(n 1 2)
         foreach(part NAME IP ALTIP PORT BEFORE_PAGE)
             set(SERVICE${n}_${part} "${${prefix}${n}_${part}}")
         endforeach()
+        if(SERVICE${n}_PORT MATCHES "^ENV:([A-Z0-9_]+)$")
+            set(SERVICE${n}_PORT "portFromEnvironment(\"${CMAKE_MATCH_1}\")")
+            set(SERVICES_PREAMBLE [=[
+#include <cstdlib>
+
+namespace {
+
+// The port a test handed over; 0 (no connection) when it gave none.
+int portFromEnvironment(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr ? std::atoi(value) : 0;
+}
+
+} // namespace
+]=])
+        endif()
         # Values a caller leaves unset take the defaults of a plain build.
         foreach(part_default MAXCHARS:999 SPLITCHARS:999)
             string(REPLACE ":" ";" pd "${part_default}")

@@ -1,12 +1,16 @@
-// corvane-page as its users run it: the real program, built to page scripted SNPP servers on fixed
-// loopback ports, in a directory of its own with a real contacts table and settings file.
+// corvane-page as its users run it: the real program, built to page scripted SNPP servers on
+// 127.0.0.1, in a directory of its own with a real contacts table and settings file. That build
+// takes each service's port from the environment, so every test hands it the ports its own servers
+// were given.
 #include "contactsFixture.h"
+#include "platform/oneBased.h"
 #include "printers.h"
 #include "scriptedSnppServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -28,6 +32,7 @@ struct Outcome {
 class CorvanePage : public test::ContactsFixture {
 protected:
     CorvanePage() {
+        ports[1] = ports[2] = refusing.port();
         QFile::copy(QString::fromUtf8(CORVANE_PAGE_LOOPBACK), dir.filePath(u"corvane-page"_s));
         contactsCursor cursor(dataModule);
         cursor.Open();
@@ -41,8 +46,12 @@ protected:
         QProcess process;
         return run(process, args, input);
     }
+    // Service 1 or 2 pages this server; a service given none refuses the connection.
+    void serve(int service, const ScriptedSnppServer& server) { ports[service] = server.port(); }
+
     Outcome run(QProcess& process, const QStringList& args, const QByteArray& input = {}) {
         process.setWorkingDirectory(dir.path());
+        setServicePorts(process);
         process.start(dir.filePath(u"corvane-page"_s), args);
         process.write(input);
         process.closeWriteChannel();
@@ -58,14 +67,24 @@ protected:
         QFile::remove(dir.filePath(u"corvane-page"_s));
         QFile::copy(QString::fromUtf8(CORVANE_PAGE_QUEUEING), dir.filePath(u"corvane-page"_s));
     }
+    void setServicePorts(QProcess& process) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"CORVANE_TEST_SERVICE1_PORT"_s, QString::number(ports[1]));
+        environment.insert(u"CORVANE_TEST_SERVICE2_PORT"_s, QString::number(ports[2]));
+        process.setProcessEnvironment(environment);
+    }
     QByteArray todaysLog() {
         const QStringList logs = QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files);
         return logs.size() == 1 ? dir.read(u"logs/"_s + logs.first()) : QByteArray();
     }
+
+    const test::RefusingPort refusing;
+    OneBased<int, 2> ports;
 };
 
 TEST_F(CorvanePage, SingleContactPrintsSuccessAndExitsZero) {
-    ScriptedSnppServer server(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+    ScriptedSnppServer server(nullptr, "220 ready\r\n");
+    serve(1, server);
     const Outcome r = run({u"--to"_s, u"Ann Lee"_s, u"Server room is hot"_s});
     EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
     EXPECT_EQ(r.out, QStringList{u"SUCCESS"_s});
@@ -77,8 +96,10 @@ TEST_F(CorvanePage, TickedNamesOverTwoServicesReportEachRecipientAndTheTally) {
         [](const std::string& line, int) {
             return line == "PAGE 102" ? Reply("550 No such pager\r\n") : ScriptedSnppServer::standardReply(line);
         },
-        "220 ready\r\n", LOOPBACK_PORT1);
-    ScriptedSnppServer two(nullptr, "220 ready\r\n", LOOPBACK_PORT2);
+        "220 ready\r\n");
+    serve(1, one);
+    ScriptedSnppServer two(nullptr, "220 ready\r\n");
+    serve(2, two);
     const Outcome r = run({u"--to"_s, u"Cy"_s, u"--to"_s, u"Bob"_s, u"--to"_s, u"Ann Lee"_s, u"-"_s}, "Fire drill\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, (QStringList{u"CONNECTING TO SERVICE: LOOPBCK ..."_s, u"Sending to: Bob ..."_s,
@@ -92,8 +113,10 @@ TEST_F(CorvanePage, TickedNamesOverTwoServicesReportEachRecipientAndTheTally) {
 }
 
 TEST_F(CorvanePage, GroupWithHoldValueAllPagedExitsZero) {
-    ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
-    ScriptedSnppServer two(nullptr, "220 ready\r\n", LOOPBACK_PORT2);
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    ScriptedSnppServer two(nullptr, "220 ready\r\n");
+    serve(2, two);
     const Outcome r = run({u"--group"_s, u"3"_s, u"--hold"_s, u"261210083000"_s, u"Standup moved"_s});
     EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
     EXPECT_EQ(r.out.last(), u"DONE"_s);
@@ -103,7 +126,8 @@ TEST_F(CorvanePage, GroupWithHoldValueAllPagedExitsZero) {
 }
 
 TEST_F(CorvanePage, DirectIdGoesToServiceOne) {
-    ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
     const Outcome r = run({u"--id"_s, u"4445556"_s, u"Call NOC"_s});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(one.lines().front(), "PAGE 4445556");
@@ -111,7 +135,8 @@ TEST_F(CorvanePage, DirectIdGoesToServiceOne) {
 
 TEST_F(CorvanePage, SilentServerIsEndedByTheWatchdog) {
     dir.write(u"corvane3.ini"_s, "[General]\r\ntimeout=2\r\n[LOGGING]\r\nloggingEnabled=1\r\n");
-    ScriptedSnppServer silent([](const std::string&, int) { return Reply::none(); }, "", LOOPBACK_PORT1);
+    ScriptedSnppServer silent([](const std::string&, int) { return Reply::none(); }, "");
+    serve(1, silent);
     const Outcome r = run({u"--to"_s, u"Ann Lee"_s, u"--to"_s, u"Bob"_s, u"Anyone there?"_s});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out.last(), u"DONE"_s);
@@ -174,7 +199,8 @@ TEST_F(CorvanePage, NamedRecipientsThatCannotBePagedAreReportedAndDecideTheExitS
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+        ScriptedSnppServer one(nullptr, "220 ready\r\n");
+        serve(1, one);
         QStringList args;
         for (const QString& name : c.names) {
             args << u"--to"_s << name;
@@ -205,7 +231,8 @@ TEST_F(CorvanePage, UnreadableStoredValueIsReportedByContactAndFieldNotACrash) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         dataModule.database().exec(QString::fromUtf8(c.sql));
-        ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+        ScriptedSnppServer one(nullptr, "220 ready\r\n");
+        serve(1, one);
         const Outcome r = run(c.args);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err.value(r.err.size() - 1), c.error);
@@ -216,8 +243,10 @@ TEST_F(CorvanePage, UnreadableStoredValueIsReportedByContactAndFieldNotACrash) {
 // A reader that goes away (`corvane-page ... | head -1`) must not stop the pages.
 TEST_F(CorvanePage, ClosedStandardOutputDoesNotStopThePaging) {
     dir.write(u"corvane3.ini"_s, "[LOGGING]\r\nloggingEnabled=1\r\n");
-    ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
-    ScriptedSnppServer two(nullptr, "220 ready\r\n", LOOPBACK_PORT2);
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    ScriptedSnppServer two(nullptr, "220 ready\r\n");
+    serve(2, two);
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     ::close(pipeEnds[0]); // nobody will ever read
@@ -245,7 +274,8 @@ TEST_F(CorvanePage, LastLineIsTheOutcomeWhenTheServerHangsUp) {
         [](const std::string& line, int) {
             return line.rfind("MESS", 0) == 0 ? Reply("", true) : ScriptedSnppServer::standardReply(line);
         },
-        "220 ready\r\n", LOOPBACK_PORT1);
+        "220 ready\r\n");
+    serve(1, one);
     const Outcome r = run({u"--to"_s, u"Ann Lee"_s, u"hi"_s});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, QStringList{u"FAIL"_s});
@@ -257,7 +287,8 @@ TEST_F(CorvanePage, ServerTextReachesTheTerminalWithControlCharactersEscaped) {
             return line == "SEND" ? Reply("554 \x1b[2J\x1b]0;owned\x07 refused\r\n")
                                   : ScriptedSnppServer::standardReply(line);
         },
-        "220 ready\r\n", LOOPBACK_PORT1);
+        "220 ready\r\n");
+    serve(1, one);
     QProcess process;
     const Outcome r = run(process, {u"--to"_s, u"Ann Lee"_s, u"hi"_s});
     EXPECT_EQ(r.exitCode, 1);
@@ -267,7 +298,8 @@ TEST_F(CorvanePage, ServerTextReachesTheTerminalWithControlCharactersEscaped) {
 
 TEST_F(CorvanePage, GatewayWithASmallLimitGetsItsCommandBeforeEachPage) {
     useQueueingBuild();
-    ScriptedSnppServer one(nullptr, "220 ready\r\n", LOOPBACK_PORT1);
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
     const std::string message = std::string(128, 'a') + std::string(128, 'b') + std::string(44, 'c');
     const Outcome r = run({u"--to"_s, u"Ann Lee"_s, QString::fromStdString(message)});
     EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();

@@ -163,7 +163,8 @@ protected:
 TEST_P(HostileGateway, SinglePageEndsWithTheRightOutcome) {
     const Cell& cell = GetParam();
     ScriptedSnppServer hostile(cell.responder, cell.greeting);
-    pointService(1, cell.host, cell.port < 0 ? test::unusedLoopbackPort() : hostile.port());
+    test::RefusingPort refusing;
+    pointService(1, cell.host, cell.port < 0 ? refusing.port() : hostile.port());
     settings.timeout = 0; // the single page's own watchdog still ends it
     RecipientSelection single;
     single.toMarker = u"Ann"_s;
@@ -186,7 +187,8 @@ TEST_P(HostileGateway, GroupOverTwoServicesEndsWithTheRightTally) {
     const Cell& cell = GetParam();
     ScriptedSnppServer hostile(cell.responder, cell.greeting);
     ScriptedSnppServer good;
-    pointService(1, cell.host, cell.port < 0 ? test::unusedLoopbackPort() : hostile.port());
+    test::RefusingPort refusing;
+    pointService(1, cell.host, cell.port < 0 ? refusing.port() : hostile.port());
     pointService(2, u"127.0.0.1"_s, good.port());
     RecipientSelection group;
     group.tickedNames = QStringList{u"Ann"_s, u"Bob"_s, u"Cy"_s, u"Dee"_s};

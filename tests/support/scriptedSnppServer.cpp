@@ -14,20 +14,18 @@ namespace corvane::test {
 
 namespace {
 
-int bindLoopback(int backlog, int& port) {
+// A socket bound to a port on 127.0.0.1 that the system picks; port receives it.
+int bindLoopback(int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         throw std::runtime_error("socket failed");
     }
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);
-        throw std::runtime_error("bind or listen failed");
+        throw std::runtime_error("bind failed");
     }
     socklen_t length = sizeof address;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
@@ -67,20 +65,20 @@ ScriptedSnppServer::Reply ScriptedSnppServer::standardReply(const std::string& l
     return Reply("500 Command Not Implemented\r\n");
 }
 
-ScriptedSnppServer::ScriptedSnppServer(Responder responder, std::string greeting, int port)
-    : ScriptedSnppServer(std::move(responder), greeting.empty() ? Reply() : Reply(std::move(greeting)), port) {}
+ScriptedSnppServer::ScriptedSnppServer(Responder responder, std::string greeting)
+    : ScriptedSnppServer(std::move(responder), greeting.empty() ? Reply() : Reply(std::move(greeting))) {}
 
 ScriptedSnppServer::ScriptedSnppServer(Responder responder, Reply greeting)
-    : ScriptedSnppServer(std::move(responder), std::move(greeting), 0) {}
-
-ScriptedSnppServer::ScriptedSnppServer(Responder responder, Reply greeting, int port)
     : m_responder(std::move(responder))
-    , m_greeting(std::move(greeting))
-    , m_port(port) {
+    , m_greeting(std::move(greeting)) {
     if (!m_responder) {
         m_responder = [](const std::string& line, int) { return standardReply(line); };
     }
-    m_listenFd = bindLoopback(8, m_port);
+    m_listenFd = bindLoopback(m_port);
+    if (::listen(m_listenFd, 8) != 0) {
+        ::close(m_listenFd);
+        throw std::runtime_error("listen failed");
+    }
     if (::pipe2(m_wakePipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
@@ -195,11 +193,12 @@ bool ScriptedSnppServer::sendReply(int fd, const Reply& reply) {
     return true;
 }
 
-int unusedLoopbackPort() {
-    int port = 0;
-    const int fd = bindLoopback(1, port);
-    ::close(fd);
-    return port;
+RefusingPort::RefusingPort() {
+    m_fd = bindLoopback(m_port);
+}
+
+RefusingPort::~RefusingPort() {
+    ::close(m_fd);
 }
 
 } // namespace corvane::test

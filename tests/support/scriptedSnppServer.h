@@ -53,9 +53,8 @@ public:
     // QUIT (then closes), 500 to anything else.
     static Reply standardReply(const std::string& line);
 
-    // port 0 picks a free port; a fixed one is for programs built to page a known address.
-    explicit ScriptedSnppServer(Responder responder = nullptr, std::string greeting = "220 SNPP gateway ready\r\n",
-                                int port = 0);
+    // Listens on a port the system hands out; port() tells which.
+    explicit ScriptedSnppServer(Responder responder = nullptr, std::string greeting = "220 SNPP gateway ready\r\n");
     // A greeting that may also hang up, split or wait, like any reply.
     ScriptedSnppServer(Responder responder, Reply greeting);
     ~ScriptedSnppServer();
@@ -69,7 +68,6 @@ public:
     int clientCloses() const { return m_clientCloses.load(); }
 
 private:
-    ScriptedSnppServer(Responder responder, Reply greeting, int port);
     void run();
     void serve(int fd, int session);
     bool sendReply(int fd, const Reply& reply);
@@ -88,7 +86,21 @@ private:
     std::thread m_thread;
 };
 
-// A port on 127.0.0.1 where nothing listens.
-int unusedLoopbackPort();
+// A port on 127.0.0.1 that refuses every connection for as long as this object lives: the socket is
+// bound to the port the system handed out and never listens, so no other program can take the port
+// while a test counts on the refusal.
+class RefusingPort {
+public:
+    RefusingPort();
+    ~RefusingPort();
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
 
 } // namespace corvane::test

@@ -122,7 +122,8 @@ TEST_F(SocketClientTest, ServerCloseRaisesDisconnectedWithStatusZero) {
 }
 
 TEST_F(SocketClientTest, RefusedConnectionReportsTheSystemErrorAndNoDisconnect) {
-    connectTo(test::unusedLoopbackPort(), u"127.0.0.1"_s);
+    const test::RefusingPort refusing;
+    connectTo(refusing.port(), u"127.0.0.1"_s);
     ASSERT_TRUE(waitUntil([&] { return !events.log.isEmpty(); }));
     EXPECT_FALSE(client.Connected());
 
@@ -142,7 +143,8 @@ TEST_F(SocketClientTest, NothingToCloseOrAnAbandonedAttemptRaisesNoNotification)
     client.setConnected(false);
     EXPECT_FALSE(client.Connected());
     // An attempt that fails at once is abandoned the same way before its failure is delivered.
-    connectTo(test::unusedLoopbackPort(), u"127.0.0.1"_s);
+    const test::RefusingPort refusing;
+    connectTo(refusing.port(), u"127.0.0.1"_s);
     client.setConnected(false);
 
     connectAndSettle(server);
