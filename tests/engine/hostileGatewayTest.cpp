@@ -8,6 +8,7 @@
 #include "engine/recipientSelection.h"
 #include "eventLoopWait.h"
 #include "fixedClock.h"
+#include "namedRows.h"
 #include "printers.h"
 #include "recordingOutputs.h"
 #include "scriptedSnppServer.h"
@@ -229,14 +230,7 @@ TEST_F(HostileGateway, SilentGatewayWithoutATimeoutIsEndedByCancel) {
     EXPECT_EQ(outputs.results.last(), u"1 of 2 MESSAGES SENT OK"_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(Matrix, HostileGateway, ::testing::ValuesIn(cells()),
-                         [](const ::testing::TestParamInfo<Cell>& info) {
-                             std::string name;
-                             for (const char* c = info.param.what; *c != '\0'; ++c) {
-                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Matrix, HostileGateway, ::testing::ValuesIn(cells()), test::NamedByWhat());
 
 } // namespace
 } // namespace corvane

@@ -1,4 +1,5 @@
 #include "engineHarness.h"
+#include "namedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -37,68 +38,78 @@ TEST_F(SnppConversation, SingleContactPagesAndQuitsAfterTheServersGoodbye) {
     EXPECT_EQ(logFile(), "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:hello\r\n");
 }
 
-TEST_F(SnppConversation, GreetingBannerComesFromTheTextAfterStx) {
-    struct Case {
-        const char* what;
-        QString greeting;
-        QString banner;
-    };
-    const Case cases[] = {
-        {"notice after STX", u"220 \u0002Gateway maintenance at 5\r\n"_s, u"Gateway maintenance at 5"_s},
-        {"cut to 40 characters", u"220 \u0002"_s + QString(60, u'x') + u"\r\n"_s, QString(40, u'x')},
-        {"no STX in the 5th place", u"220 SNPP ready\r\n"_s, u""_s},
-        {"STX but nothing after it", u"220 \u0002\r\n"_s, u""_s},
-    };
-    for (const auto& c : cases) {
-        outputs.banner = u"old banner"_s;
-        greeting = c.greeting;
-        engine.sendButtonClick(single(u"Jane Doe"_s));
-        serve();
-        EXPECT_EQ(outputs.banner, c.banner) << c.what;
-        EXPECT_EQ(outputs.phase, u"SUCCESS"_s) << c.what;
-    }
+struct BannerCase {
+    const char* what;
+    QString greeting;
+    QString banner;
+};
+
+class GreetingBanner : public SnppConversation, public ::testing::WithParamInterface<BannerCase> {};
+
+TEST_P(GreetingBanner, ComesFromTheTextAfterStx) {
+    const BannerCase& c = GetParam();
+    outputs.banner = u"old banner"_s;
+    greeting = c.greeting;
+    engine.sendButtonClick(single(u"Jane Doe"_s));
+    serve();
+    EXPECT_EQ(outputs.banner, c.banner);
+    EXPECT_EQ(outputs.phase, u"SUCCESS"_s);
 }
 
+INSTANTIATE_TEST_SUITE_P(Greetings, GreetingBanner,
+                         ::testing::Values(BannerCase{"notice after STX", u"220 \u0002Gateway maintenance at 5\r\n"_s,
+                                                      u"Gateway maintenance at 5"_s},
+                                           BannerCase{"cut to 40 characters",
+                                                      u"220 \u0002"_s + QString(60, u'x') + u"\r\n"_s,
+                                                      QString(40, u'x')},
+                                           BannerCase{"no STX in the 5th place", u"220 SNPP ready\r\n"_s, u""_s},
+                                           BannerCase{"STX but nothing after it", u"220 \u0002\r\n"_s, u""_s}),
+                         test::NamedByWhat());
+
 // Gateways apply HOLD to the next transaction only, so it goes before every PAGE; LOGI goes once.
-TEST_F(SnppConversation, LoginGoesOutOnceAndHoldBeforeEveryPage) {
-    struct Case {
-        const char* what;
-        QString ip;
-        QString hold;
-        QStringList login;  // lines before the first transaction
-        QStringList before; // lines before every PAGE
-    };
-    const Case cases[] = {
-        {"login and hold",
-         u"gw1.test,my id,se cret"_s,
-         u"130130184500"_s,
-         {u"LOGI myid secret"_s},
-         {u"HOLD 130130184500"_s}},
-        {"login id without password: no LOGI", u"gw1.test,myid"_s, u"130130184500"_s, {}, {u"HOLD 130130184500"_s}},
-        {"hold of 11 characters is none", u"gw1.test"_s, u"13013018450"_s, {}, {}},
-        {"hold of 13 characters is none", u"gw1.test"_s, u"1301301845001"_s, {}, {}},
-    };
-    for (const auto& c : cases) {
-        client.sent.clear();
-        answered = 0;
-        engine.serviceTable()[1].ip = c.ip;
-        engine.serviceTable()[1].splitChars = 3;
-        splitIPintoParts(engine.serviceTable());
-        engine.setHoldValue(c.hold);
-        RecipientSelection later = ticked({u"Jane Doe"_s, u"Cy Young"_s}, u"hello"_s);
-        later.fromSendButton = false; // the future delivery path keeps the hold value
-        engine.sendButtonClick(later);
-        serve();
-        QStringList expected = c.login;
-        for (const QString& page : {u"PAGE 5551234"_s, u"PAGE 5550002"_s}) {
-            for (const QString& chunk : {u"hel"_s, u"lo"_s}) {
-                expected += c.before + QStringList{page, u"MESS "_s + chunk, u"SEND"_s};
-            }
+struct LoginHoldCase {
+    const char* what;
+    QString ip;
+    QString hold;
+    QStringList login;  // lines before the first transaction
+    QStringList before; // lines before every PAGE
+};
+
+class LoginAndHold : public SnppConversation, public ::testing::WithParamInterface<LoginHoldCase> {};
+
+TEST_P(LoginAndHold, LoginGoesOutOnceAndHoldBeforeEveryPage) {
+    const LoginHoldCase& c = GetParam();
+    engine.serviceTable()[1].ip = c.ip;
+    engine.serviceTable()[1].splitChars = 3;
+    splitIPintoParts(engine.serviceTable());
+    engine.setHoldValue(c.hold);
+    RecipientSelection later = ticked({u"Jane Doe"_s, u"Cy Young"_s}, u"hello"_s);
+    later.fromSendButton = false; // the future delivery path keeps the hold value
+    engine.sendButtonClick(later);
+    serve();
+    QStringList expected = c.login;
+    for (const QString& page : {u"PAGE 5551234"_s, u"PAGE 5550002"_s}) {
+        for (const QString& chunk : {u"hel"_s, u"lo"_s}) {
+            expected += c.before + QStringList{page, u"MESS "_s + chunk, u"SEND"_s};
         }
-        expected += u"QUIT"_s;
-        EXPECT_EQ(wire(), expected) << c.what;
     }
+    expected += u"QUIT"_s;
+    EXPECT_EQ(wire(), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, LoginAndHold,
+    ::testing::Values(
+        LoginHoldCase{"login and hold",
+                      u"gw1.test,my id,se cret"_s,
+                      u"130130184500"_s,
+                      {u"LOGI myid secret"_s},
+                      {u"HOLD 130130184500"_s}},
+        LoginHoldCase{
+            "login id without password: no LOGI", u"gw1.test,myid"_s, u"130130184500"_s, {}, {u"HOLD 130130184500"_s}},
+        LoginHoldCase{"hold of 11 characters is none", u"gw1.test"_s, u"13013018450"_s, {}, {}},
+        LoginHoldCase{"hold of 13 characters is none", u"gw1.test"_s, u"1301301845001"_s, {}, {}}),
+    test::NamedByWhat());
 
 TEST_F(SnppConversation, RefusedHoldIsLoggedOncePerConnectionAndThePagesGoOutForNow) {
     settings.loggingEnabled = true;
@@ -269,31 +280,39 @@ TEST_F(SnppConversation, GroupWhoseServerAnswersPageWithTwoLinesReportsEachRecip
     expectBobsPageRefused();
 }
 
-TEST_F(SnppConversation, RefusedLoginEndsTheAttemptAtOnce) {
+struct RefusalCase {
+    const char* what;
+    QString refusal;
+    const char* logLine;
+};
+
+class RefusedLogin : public SnppConversation, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedLogin, EndsTheAttemptAtOnce) {
+    const RefusalCase& c = GetParam();
     settings.loggingEnabled = true;
     engine.serviceTable()[1].ip = u"gw1.test,ops,pw"_s;
     splitIPintoParts(engine.serviceTable());
-    for (const QString& refusal : {u"550 Bad login\r\n"_s, u"421 Go away\r\n"_s}) {
-        SCOPED_TRACE(refusal.toStdString());
-        client.sent.clear();
-        answered = 0;
-        outputs.reports.clear();
-        responder = [&](const QString& line, int) {
-            return line.startsWith(u"LOGI"_s) ? refusal : standardReply(line);
-        };
-        engine.sendButtonClick(single(u"Jane Doe"_s));
-        serve();
-        EXPECT_EQ(wire(), QStringList{u"LOGI ops pw"_s});
-        EXPECT_TRUE(engine.isIdle());
-        EXPECT_FALSE(client.open);
-        EXPECT_EQ(outputs.status, refusal);
-        EXPECT_EQ(outputs.phase, u"FAIL"_s);
-        ASSERT_EQ(outputs.reports.size(), 1u);
-        EXPECT_EQ(outputs.reports[0].outcome, JobReport::Outcome::Fail);
-    }
-    EXPECT_TRUE(logFile().contains("ERROR: Login refused, code:550, SRVC:ACMEORG, CONTACTS:Jane Doe"));
-    EXPECT_TRUE(logFile().contains("ERROR: Login refused, code:421, SRVC:ACMEORG, CONTACTS:Jane Doe"));
+    responder = [&c](const QString& line, int) { return line.startsWith(u"LOGI"_s) ? c.refusal : standardReply(line); };
+    engine.sendButtonClick(single(u"Jane Doe"_s));
+    serve();
+    EXPECT_EQ(wire(), QStringList{u"LOGI ops pw"_s});
+    EXPECT_TRUE(engine.isIdle());
+    EXPECT_FALSE(client.open);
+    EXPECT_EQ(outputs.status, c.refusal);
+    EXPECT_EQ(outputs.phase, u"FAIL"_s);
+    ASSERT_EQ(outputs.reports.size(), 1u);
+    EXPECT_EQ(outputs.reports[0].outcome, JobReport::Outcome::Fail);
+    EXPECT_TRUE(logFile().contains(c.logLine)) << logFile().toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, RefusedLogin,
+    ::testing::Values(RefusalCase{"bad login", u"550 Bad login\r\n"_s,
+                                  "ERROR: Login refused, code:550, SRVC:ACMEORG, CONTACTS:Jane Doe"},
+                      RefusalCase{"closing", u"421 Go away\r\n"_s,
+                                  "ERROR: Login refused, code:421, SRVC:ACMEORG, CONTACTS:Jane Doe"}),
+    test::NamedByWhat());
 
 TEST_F(SnppConversation, GroupWhoseFirstServiceRefusesTheLoginGoesOnWithTheNext) {
     engine.serviceTable()[1].ip = u"gw1.test,ops,pw"_s;
@@ -324,10 +343,10 @@ TEST_F(SnppConversation, ServiceCommandGoesBeforeEveryPage) {
                                    u"SEND"_s, u"SITE JQUEUE YES"_s, u"HOLD 130130184500"_s, u"PAGE 5551234"_s,
                                    u"MESS lo"_s, u"SEND"_s, u"QUIT"_s}));
     EXPECT_EQ(outputs.phase, u"SUCCESS"_s);
+}
 
-    client.sent.clear();
-    answered = 0;
-    engine.setHoldValue(QString());
+TEST_F(SnppConversation, ServiceCommandAnsweredWithAClosingReplyEndsTheConnection) {
+    engine.serviceTable()[1].beforePage = u"SITE JQUEUE YES"_s;
     responder = [](const QString& line, int) {
         return line.startsWith(u"SITE"_s) ? u"421 Shutting down\r\n"_s : standardReply(line);
     };
