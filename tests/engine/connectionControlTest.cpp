@@ -7,6 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
+using test::PrintTo;
+
 class ConnectionControl : public test::EngineHarness {
 protected:
     ConnectionControl() {
@@ -35,29 +37,36 @@ TEST_F(ConnectionControl, GroupJobVisitsEachServiceInTurnAndEndsWithTheTally) {
     EXPECT_EQ(client.portsSet, (QList<int>{444, 444}));
 }
 
-TEST_F(ConnectionControl, WatchdogCountsWholeSecondsOfThreeTicks) {
-    struct Case {
-        int timeout;
-        int ticksBefore; // ticks already counted towards the next second when the watchdog is armed
-        int quietTicks;  // ticks after arming that must pass without a time-out
-    };
-    // Armed with N, the watchdog fires (N - 1) seconds plus one to three ticks after arming.
-    for (const Case c : {Case{45, 0, 44 * 3 + 2}, Case{45, 2, 44 * 3}, Case{2, 1, 3 + 1}}) {
-        settings.timeout = c.timeout;
-        engine.job().tickCount = c.ticksBefore;
-        engine.sendButtonClick(group(1));
-        greeting.clear();
-        silentAfterGreeting();
-        serve();
-        tick(c.quietTicks);
-        EXPECT_EQ(connectingLines().size(), 1) << c.timeout << "/" << c.ticksBefore;
-        tick(1);
-        serve();
-        EXPECT_EQ(connectingLines().size(), 2) << c.timeout << "/" << c.ticksBefore;
-        engine.cancelSendButtonClick();
-        serve();
-    }
+struct WatchdogCase {
+    const char* what;
+    int timeout;
+    int ticksBefore; // ticks already counted towards the next second when the watchdog is armed
+    int quietTicks;  // ticks after arming that must pass without a time-out
+};
+
+class Watchdog : public ConnectionControl, public ::testing::WithParamInterface<WatchdogCase> {};
+
+// Armed with N, the watchdog fires (N - 1) seconds plus one to three ticks after arming.
+TEST_P(Watchdog, CountsWholeSecondsOfThreeTicks) {
+    const WatchdogCase& c = GetParam();
+    settings.timeout = c.timeout;
+    engine.job().tickCount = c.ticksBefore;
+    engine.sendButtonClick(group(1));
+    greeting.clear();
+    silentAfterGreeting();
+    serve();
+    tick(c.quietTicks);
+    EXPECT_EQ(connectingLines().size(), 1);
+    tick(1);
+    serve();
+    EXPECT_EQ(connectingLines().size(), 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Arming, Watchdog,
+                         ::testing::Values(WatchdogCase{"45 s armed on a fresh second", 45, 0, 44 * 3 + 2},
+                                           WatchdogCase{"45 s armed two ticks into a second", 45, 2, 44 * 3},
+                                           WatchdogCase{"2 s armed one tick into a second", 2, 1, 3 + 1}),
+                         test::NamedByWhat());
 
 TEST_F(ConnectionControl, TimeoutDuringProgressAbandonsTheServiceAndGoesOn) {
     settings.loggingEnabled = true;
@@ -190,39 +199,41 @@ TEST_F(ConnectionControl, LostConnectionShowsTheSystemsTextAndGoesOn) {
 
 // Mended: a job whose connection to a service is never established goes on with the next service,
 // exactly as after a close, and ends with the tally.
-TEST_F(ConnectionControl, ServiceNeverReachedStillLetsTheJobGoOn) {
-    struct Case {
-        const char* what;
-        std::function<void(ConnectionControl&)> start; // starts a group job whose service 1 is never reached
-    };
-    const Case cases[] = {
-        {"attempt refused, no alternate",
-         [](ConnectionControl& t) {
-             t.refuseHost = [](const QString& h, int) { return h == u"gw1.test"_s; };
-             t.engine.sendButtonClick(t.group(1));
-         }},
-        {"watchdog while still connecting",
-         [](ConnectionControl& t) {
-             t.engine.sendButtonClick(t.group(1));
-             t.tick(45 * 3 + 3);
-         }},
-        {"cancel while still connecting",
-         [](ConnectionControl& t) {
-             t.engine.sendButtonClick(t.group(1));
-             t.engine.cancelSendButtonClick();
-         }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        refuseHost = nullptr;
-        c.start(*this);
-        serve();
-        EXPECT_EQ(connectingLines(), (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s,
-                                                  u"CONNECTING TO SERVICE: ACMEORG -ENCRY ..."_s}));
-        EXPECT_EQ(outputs.results.last(), u"2 of 4 MESSAGES SENT OK"_s);
-        EXPECT_EQ(outputs.phase, u"DONE"_s);
-    }
+struct NeverReachedCase {
+    const char* what;
+    std::function<void(ConnectionControl&)> start; // starts a group job whose service 1 is never reached
+};
+
+class ServiceNeverReached : public ConnectionControl, public ::testing::WithParamInterface<NeverReachedCase> {};
+
+TEST_P(ServiceNeverReached, StillLetsTheJobGoOn) {
+    GetParam().start(*this);
+    serve();
+    EXPECT_EQ(connectingLines(),
+              (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"CONNECTING TO SERVICE: ACMEORG -ENCRY ..."_s}));
+    EXPECT_EQ(outputs.results.last(), u"2 of 4 MESSAGES SENT OK"_s);
+    EXPECT_EQ(outputs.phase, u"DONE"_s);
 }
+
+INSTANTIATE_TEST_SUITE_P(Attempts, ServiceNeverReached,
+                         ::testing::Values(NeverReachedCase{"attempt refused, no alternate",
+                                                            [](ConnectionControl& t) {
+                                                                t.refuseHost = [](const QString& h, int) {
+                                                                    return h == u"gw1.test"_s;
+                                                                };
+                                                                t.engine.sendButtonClick(t.group(1));
+                                                            }},
+                                           NeverReachedCase{"watchdog while still connecting",
+                                                            [](ConnectionControl& t) {
+                                                                t.engine.sendButtonClick(t.group(1));
+                                                                t.tick(45 * 3 + 3);
+                                                            }},
+                                           NeverReachedCase{"cancel while still connecting",
+                                                            [](ConnectionControl& t) {
+                                                                t.engine.sendButtonClick(t.group(1));
+                                                                t.engine.cancelSendButtonClick();
+                                                            }}),
+                         test::NamedByWhat());
 
 // Mended: the next-service request posted when tryAlt closes the primary connection waits for the
 // alternate attempt to end, so it never disturbs that attempt.

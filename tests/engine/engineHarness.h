@@ -6,6 +6,7 @@
 #include "fakeContacts.h"
 #include "fakeTcpClient.h"
 #include "fixedClock.h"
+#include "namedRows.h"
 #include "printers.h"
 #include "recordingOutputs.h"
 #include "settings/activityLog.h"

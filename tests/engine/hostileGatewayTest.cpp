@@ -27,6 +27,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
+using test::PrintTo;
+
 using test::ScriptedSnppServer;
 using Reply = ScriptedSnppServer::Reply;
 using Responder = ScriptedSnppServer::Responder;

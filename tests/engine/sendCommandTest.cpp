@@ -8,6 +8,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
+using test::PrintTo;
+
 class SendCommand : public test::EngineHarness {
 protected:
     SendCommand() {
@@ -20,43 +22,49 @@ protected:
     }
 };
 
-TEST_F(SendCommand, SelectionsThatCannotBeSentSayWhyAndStartNothing) {
-    struct Case {
-        const char* what;
-        RecipientSelection selection;
-        QString status;
-        QString phase;
-    };
-    RecipientSelection noRecipient;
-    noRecipient.message = u"hi"_s;
-    RecipientSelection noMessage;
-    noMessage.toMarker = u"Ann"_s;
-    RecipientSelection directWithoutId;
-    directWithoutId.toMarker = u"DIRECT ID ENTRY"_s;
-    directWithoutId.message = u"hi"_s;
-    const Case cases[] = {
-        {"no recipient", noRecipient, u"Error: No recipient selected"_s, u""_s},
-        {"no message", noMessage, u"Error: No message entered"_s, u""_s},
-        {"marker before any selection", single(u"[ ]"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
-        {"select all on an empty list", single(u"[selected names]"_s), u"Error: Problem with contact and/or service"_s,
-         u"NONE"_s},
-        {"unknown contact", single(u"Nobody"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
-        {"service number 0", single(u"Zero"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
-        {"service number 13", single(u"Thirteen"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
-        {"service without host", single(u"Nowhere"_s), u"Error: Problem with contact and/or service"_s, u"NONE"_s},
-        {"direct entry without ID", directWithoutId, u"Error: Problem with contact and/or service"_s, u"NONE"_s},
-    };
-    for (const auto& c : cases) {
-        outputs.results = QStringList{u"old line"_s};
-        outputs.phase = u"NONE"_s;
-        engine.sendButtonClick(c.selection);
-        EXPECT_EQ(outputs.status, c.status) << c.what;
-        EXPECT_EQ(outputs.phase, c.phase) << c.what;
-        EXPECT_TRUE(outputs.results.isEmpty()) << c.what << ": the results list is cleared first";
-        EXPECT_EQ(client.connectRequests, 0) << c.what;
-        EXPECT_EQ(engine.job().state, EngineState::Idle) << c.what;
-    }
+struct UnsendableCase {
+    const char* what;
+    RecipientSelection selection;
+    QString status;
+    QString phase;
+};
+
+class UnsendableSelection : public SendCommand, public ::testing::WithParamInterface<UnsendableCase> {};
+
+TEST_P(UnsendableSelection, SaysWhyAndStartsNothing) {
+    const UnsendableCase& c = GetParam();
+    outputs.results = QStringList{u"old line"_s};
+    outputs.phase = u"NONE"_s;
+    engine.sendButtonClick(c.selection);
+    EXPECT_EQ(outputs.status, c.status);
+    EXPECT_EQ(outputs.phase, c.phase);
+    EXPECT_TRUE(outputs.results.isEmpty()) << "the results list is cleared first";
+    EXPECT_EQ(client.connectRequests, 0);
+    EXPECT_EQ(engine.job().state, EngineState::Idle);
 }
+
+RecipientSelection selection(const QString& marker, const QString& message) {
+    RecipientSelection s;
+    s.toMarker = marker;
+    s.message = message;
+    return s;
+}
+
+const QString problem = u"Error: Problem with contact and/or service"_s;
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, UnsendableSelection,
+    ::testing::Values(
+        UnsendableCase{"no recipient", selection(QString(), u"hi"_s), u"Error: No recipient selected"_s, u""_s},
+        UnsendableCase{"no message", selection(u"Ann"_s, QString()), u"Error: No message entered"_s, u""_s},
+        UnsendableCase{"marker before any selection", SendCommand::single(u"[ ]"_s), problem, u"NONE"_s},
+        UnsendableCase{"select all on an empty list", SendCommand::single(u"[selected names]"_s), problem, u"NONE"_s},
+        UnsendableCase{"unknown contact", SendCommand::single(u"Nobody"_s), problem, u"NONE"_s},
+        UnsendableCase{"service number 0", SendCommand::single(u"Zero"_s), problem, u"NONE"_s},
+        UnsendableCase{"service number 13", SendCommand::single(u"Thirteen"_s), problem, u"NONE"_s},
+        UnsendableCase{"service without host", SendCommand::single(u"Nowhere"_s), problem, u"NONE"_s},
+        UnsendableCase{"direct entry without ID", selection(u"DIRECT ID ENTRY"_s, u"hi"_s), problem, u"NONE"_s}),
+    test::NamedByWhat());
 
 TEST_F(SendCommand, SendDuringARunningJobChangesNothing) {
     engine.sendButtonClick(single(u"Ann"_s));
@@ -269,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
                    2,
                    {u"Zero: service number 0 names no paging service"_s,
                     u"Thirteen: service number 13 names no paging service"_s}}),
-    [](const ::testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.what); });
+    test::NamedByWhat());
 
 TEST_F(SendCommand, SingleJobWhoseServerHangsUpEndsWithFailAndCancelWithCancel) {
     responder = [this](const QString& line, int) {

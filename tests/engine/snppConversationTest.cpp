@@ -8,6 +8,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
+using test::PrintTo;
+
 class SnppConversation : public test::EngineHarness {
 protected:
     SnppConversation() {
@@ -262,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    },
                                    u"SUCCESS"_s,
                                    QStringList{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s}}),
-    [](const ::testing::TestParamInfo<DeliveryCase>& info) { return std::string(info.param.what); });
+    test::NamedByWhat());
 
 TEST_F(SnppConversation, GroupWhoseServerAnswersPageWithTwoLinesReportsEachRecipientTruly) {
     int sends = 0;

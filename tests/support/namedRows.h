@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cctype>
+#include <concepts>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 namespace corvane::test {
@@ -18,5 +20,15 @@ struct NamedByWhat {
         return name;
     }
 };
+
+// Prints a row as its `what` text where GoogleTest shows the parameter (test listings, failures).
+// A test file brings it in with `using test::PrintTo;` in the namespace of its rows.
+template <typename Row>
+requires requires(const Row& row) {
+    { row.what } -> std::convertible_to<const char*>;
+}
+void PrintTo(const Row& row, std::ostream* os) {
+    *os << row.what;
+}
 
 } // namespace corvane::test
