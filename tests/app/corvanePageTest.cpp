@@ -3,6 +3,7 @@
 // takes each service's port from the environment, so every test hands it the ports its own servers
 // were given.
 #include "contactsFixture.h"
+#include "namedRows.h"
 #include "platform/oneBased.h"
 #include "printers.h"
 #include "scriptedSnppServer.h"
@@ -19,6 +20,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 namespace {
+
+using test::PrintTo;
 
 using test::ScriptedSnppServer;
 using Reply = ScriptedSnppServer::Reply;
@@ -171,74 +174,80 @@ TEST_F(CorvanePage, BadArgumentsAndRefusedSelectionsExitTwo) {
     }
 }
 
-TEST_F(CorvanePage, NamedRecipientsThatCannotBePagedAreReportedAndDecideTheExitStatus) {
+struct NotPagedCase {
+    const char* what;
+    QStringList names;
+    int exitCode;
+    QStringList notPaged; // standard error lines naming those left out
+};
+
+class NamedRecipientsNotPaged : public CorvanePage, public ::testing::WithParamInterface<NotPagedCase> {};
+
+TEST_P(NamedRecipientsNotPaged, AreReportedAndDecideTheExitStatus) {
+    const NotPagedCase& c = GetParam();
     contactsCursor cursor(dataModule);
     cursor.Open();
     addContact(cursor, u"Far Away"_s, u"501"_s, 5);
     cursor.Close();
-    struct Case {
-        const char* what;
-        QStringList names;
-        int exitCode;
-        QStringList notPaged; // standard error lines naming those left out
-    };
-    const Case cases[] = {
-        {"one name misspelt",
-         {u"Bob Smtih"_s, u"Ann Lee"_s},
-         1,
-         {u"corvane-page: not paged: Bob Smtih (no contact of that name)"_s}},
-        {"one on a service without a host",
-         {u"Far Away"_s, u"Ann Lee"_s},
-         1,
-         {u"corvane-page: not paged: Far Away (service 5 cannot be paged)"_s}},
-        {"nobody found",
-         {u"Nobody"_s, u"Noone"_s},
-         2,
-         {u"corvane-page: not paged: Nobody (no contact of that name)"_s,
-          u"corvane-page: not paged: Noone (no contact of that name)"_s}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ScriptedSnppServer one(nullptr, "220 ready\r\n");
-        serve(1, one);
-        QStringList args;
-        for (const QString& name : c.names) {
-            args << u"--to"_s << name;
-        }
-        const Outcome r = run(args << u"hi"_s);
-        EXPECT_EQ(r.exitCode, c.exitCode);
-        EXPECT_EQ(r.err.filter(u"not paged"_s), c.notPaged);
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    QStringList args;
+    for (const QString& name : c.names) {
+        args << u"--to"_s << name;
     }
+    const Outcome r = run(args << u"hi"_s);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(r.err.filter(u"not paged"_s), c.notPaged);
 }
 
-TEST_F(CorvanePage, UnreadableStoredValueIsReportedByContactAndFieldNotACrash) {
-    struct Case {
-        const char* what;
-        const char* sql;
-        QStringList args;
-        QString error;
-    };
-    const Case cases[] = {
-        {"group flag",
-         "UPDATE contacts SET memberGr2 = '1.5' WHERE name = 'Bob'",
-         {u"--group"_s, u"3"_s, u"hi"_s},
-         u"corvane-page: Contact 'Bob': '1.5' is not a valid boolean value for field 'memberGr2'"_s},
-        {"service number",
-         "UPDATE contacts SET serviceNumber = 'abc' WHERE name = 'Bob'",
-         {u"--to"_s, u"Bob"_s, u"hi"_s},
-         u"corvane-page: Contact 'Bob': 'abc' is not a valid integer value for field 'serviceNumber'"_s},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        dataModule.database().exec(QString::fromUtf8(c.sql));
-        ScriptedSnppServer one(nullptr, "220 ready\r\n");
-        serve(1, one);
-        const Outcome r = run(c.args);
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.err.value(r.err.size() - 1), c.error);
-        dataModule.database().exec(u"UPDATE contacts SET memberGr2 = NULL, serviceNumber = 1 WHERE name = 'Bob'"_s);
-    }
+INSTANTIATE_TEST_SUITE_P(
+    Names, NamedRecipientsNotPaged,
+    ::testing::Values(NotPagedCase{"one name misspelt",
+                                   {u"Bob Smtih"_s, u"Ann Lee"_s},
+                                   1,
+                                   {u"corvane-page: not paged: Bob Smtih (no contact of that name)"_s}},
+                      NotPagedCase{"one on a service without a host",
+                                   {u"Far Away"_s, u"Ann Lee"_s},
+                                   1,
+                                   {u"corvane-page: not paged: Far Away (service 5 cannot be paged)"_s}},
+                      NotPagedCase{"nobody found",
+                                   {u"Nobody"_s, u"Noone"_s},
+                                   2,
+                                   {u"corvane-page: not paged: Nobody (no contact of that name)"_s,
+                                    u"corvane-page: not paged: Noone (no contact of that name)"_s}}),
+    test::NamedByWhat());
+
+struct UnreadableCase {
+    const char* what;
+    const char* sql;
+    QStringList args;
+    QString error;
+};
+
+class UnreadableStoredValue : public CorvanePage, public ::testing::WithParamInterface<UnreadableCase> {};
+
+TEST_P(UnreadableStoredValue, IsReportedByContactAndFieldNotACrash) {
+    const UnreadableCase& c = GetParam();
+    dataModule.database().exec(QString::fromUtf8(c.sql));
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    const Outcome r = run(c.args);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err.value(r.err.size() - 1), c.error);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, UnreadableStoredValue,
+    ::testing::Values(
+        UnreadableCase{"group flag",
+                       "UPDATE contacts SET memberGr2 = '1.5' WHERE name = 'Bob'",
+                       {u"--group"_s, u"3"_s, u"hi"_s},
+                       u"corvane-page: Contact 'Bob': '1.5' is not a valid boolean value for field 'memberGr2'"_s},
+        UnreadableCase{"service number",
+                       "UPDATE contacts SET serviceNumber = 'abc' WHERE name = 'Bob'",
+                       {u"--to"_s, u"Bob"_s, u"hi"_s},
+                       u"corvane-page: Contact 'Bob': 'abc' is not a valid integer value for field 'serviceNumber'"_s}),
+    test::NamedByWhat());
 
 // A reader that goes away (`corvane-page ... | head -1`) must not stop the pages.
 TEST_F(CorvanePage, ClosedStandardOutputDoesNotStopThePaging) {
