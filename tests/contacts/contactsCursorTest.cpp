@@ -1,4 +1,5 @@
 #include "contactsFixture.h"
+#include "namedRows.h"
 #include "platform/error.h"
 #include "printers.h"
 
@@ -13,6 +14,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
+using test::PrintTo;
+
 using ContactsCursorTest = test::ContactsFixture;
 
 QString errorOf(const std::function<void()>& action) {
@@ -24,30 +27,36 @@ QString errorOf(const std::function<void()>& action) {
     return u"(no error)"_s;
 }
 
-TEST(ContactsTable, OpenFailsClearlyWithoutCreatingAFile) {
+struct OpenCase {
+    const char* what;
+    QByteArray content; // null: no file at all
+    QString errorStart;
+};
+
+class UnopenableTable : public ::testing::TestWithParam<OpenCase> {};
+
+TEST_P(UnopenableTable, OpenFailsClearlyWithoutCreatingAFile) {
+    const OpenCase& c = GetParam();
     test::TempWorkingDir dir;
-    struct Case {
-        const char* what;
-        QByteArray content; // null: no file at all
-        QString errorStart;
-    };
-    const Case cases[] = {
-        {"absent", QByteArray(), u"Contacts table not found: "_s},
-        {"not a database", "just some text, not a table", u"Cannot open contacts table "_s},
-    };
-    for (const auto& c : cases) {
-        QFile::remove(dir.filePath(u"contacts.nx1"_s));
-        if (!c.content.isNull()) {
-            dir.write(u"contacts.nx1"_s, c.content);
-        }
-        TDataModule2 dataModule(dir.path());
-        contactsCursor cursor(dataModule);
-        EXPECT_TRUE(errorOf([&] { cursor.Open(); }).startsWith(c.errorStart)) << c.what;
-        EXPECT_EQ(cursor.State(), dsInactive) << c.what;
-        EXPECT_EQ(QFileInfo::exists(dir.filePath(u"contacts.nx1"_s)), !c.content.isNull()) << c.what;
+    if (!c.content.isNull()) {
+        dir.write(u"contacts.nx1"_s, c.content);
     }
-    EXPECT_THROW(createEmptyContactsTable(dir.filePath(u"contacts.nx1"_s)), Error) << "never overwrites";
+    TDataModule2 dataModule(dir.path());
+    contactsCursor cursor(dataModule);
+    EXPECT_TRUE(errorOf([&] { cursor.Open(); }).startsWith(c.errorStart));
+    EXPECT_EQ(cursor.State(), dsInactive);
+    EXPECT_EQ(QFileInfo::exists(dir.filePath(u"contacts.nx1"_s)), !c.content.isNull());
+    if (!c.content.isNull()) {
+        EXPECT_THROW(createEmptyContactsTable(dir.filePath(u"contacts.nx1"_s)), Error) << "never overwrites";
+        EXPECT_EQ(dir.read(u"contacts.nx1"_s), c.content);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, UnopenableTable,
+                         ::testing::Values(OpenCase{"absent", QByteArray(), u"Contacts table not found: "_s},
+                                           OpenCase{"not a database", "just some text, not a table",
+                                                    u"Cannot open contacts table "_s}),
+                         test::NamedByWhat());
 
 TEST_F(ContactsCursorTest, StateChangesAreAnnouncedAfterEveryChange) {
     contactsCursor cursor(dataModule);

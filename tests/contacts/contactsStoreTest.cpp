@@ -1,6 +1,7 @@
 #include "contacts/contactsStore.h"
 
 #include "contactsFixture.h"
+#include "namedRows.h"
 #include "platform/error.h"
 #include "printers.h"
 #include "recordingDialogs.h"
@@ -12,6 +13,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 namespace {
+
+using test::PrintTo;
 
 using test::RecordingDialogs;
 
@@ -74,57 +77,57 @@ struct ImportedContact {
     QString id;
 };
 
-TEST_F(ContactsStoreTest, ImportTakesEachLinesNameAndFirstDigitRun) {
-    struct Case {
-        const char* what;
-        QByteArray file;
-        std::vector<ImportedContact> contacts;
-        QStringList messages;
-    };
-    const Case cases[] = {
-        {"the three-line example",
-         "Al,12345\r\nBob Smith,555-1234\r\nSmith, John 42\r\n",
-         {{u"Bob Smith"_s, u"555"_s}, {u"Smith"_s, u"42"_s}},
-         {u"2 contacts imported OK, from file: names.txt"_s}},
-        {"LF endings, no digit, untrimmed and empty names, no final line break",
-         "Ann Lee  ,  no digits\n,1234567890\n  Cy Young,x9y8",
-         {{u"Ann Lee  "_s, u""_s}, {u""_s, u"1234567890"_s}, {u"  Cy Young"_s, u"9"_s}},
-         {u"3 contacts imported OK, from file: names.txt"_s}},
-        {"a repeated name is dropped and not counted",
-         "Dana Scully,111\r\nDANA SCULLY,222\r\nFox Mulder,333\r\n",
-         {{u"Dana Scully"_s, u"111"_s}, {u"Fox Mulder"_s, u"333"_s}},
-         {u"2 contacts imported OK, from file: names.txt"_s}},
-        {"every line skipped: no message", "short,1\r\nno comma in this line\r\n\r\n", {}, {}},
-        {"code page",
-         "Ren\xe9\x80 Roe,42 7\r\n",
-         {{u"Ren\u00e9\u20ac Roe"_s, u"42"_s}},
-         {u"1 contacts imported OK, from file: names.txt"_s}},
-    };
-    for (const auto& c : cases) {
-        while (reader.RecordCount() > 0) {
-            reader.First();
-            reader.Delete();
+struct ImportCase {
+    const char* what;
+    QByteArray file;
+    std::vector<ImportedContact> contacts;
+    QStringList messages;
+};
+
+class NamesImport : public ContactsStoreTest, public ::testing::WithParamInterface<ImportCase> {};
+
+TEST_P(NamesImport, TakesEachLinesNameAndFirstDigitRun) {
+    const ImportCase& c = GetParam();
+    reader.setIndexName(QString());
+    dir.write(u"names.txt"_s, c.file);
+    RecordingDialogs dialogs;
+    importNamesFile(reader, dataModule, dialogs);
+    EXPECT_EQ(dialogs.messages, c.messages);
+    ASSERT_EQ(reader.RecordCount(), int(c.contacts.size()));
+    reader.First();
+    for (const auto& expected : c.contacts) {
+        const contactRecordType got = reader.currentRecord();
+        EXPECT_EQ(got.name, expected.name);
+        EXPECT_EQ(got.id, expected.id);
+        EXPECT_EQ(got.serviceNumber, 1);
+        EXPECT_TRUE(reader.FieldByName(u"password"_s).IsNull());
+        for (int g = 1; g <= 10; ++g) {
+            EXPECT_TRUE(reader.FieldByName(u"memberGr"_s + QString::number(g)).IsNull());
         }
-        reader.setIndexName(QString());
-        dir.write(u"names.txt"_s, c.file);
-        RecordingDialogs dialogs;
-        importNamesFile(reader, dataModule, dialogs);
-        EXPECT_EQ(dialogs.messages, c.messages) << c.what;
-        ASSERT_EQ(reader.RecordCount(), int(c.contacts.size())) << c.what;
-        reader.First();
-        for (const auto& expected : c.contacts) {
-            const contactRecordType got = reader.currentRecord();
-            EXPECT_EQ(got.name, expected.name) << c.what;
-            EXPECT_EQ(got.id, expected.id) << c.what;
-            EXPECT_EQ(got.serviceNumber, 1);
-            EXPECT_TRUE(reader.FieldByName(u"password"_s).IsNull());
-            for (int g = 1; g <= 10; ++g) {
-                EXPECT_TRUE(reader.FieldByName(u"memberGr"_s + QString::number(g)).IsNull());
-            }
-            reader.Next();
-        }
+        reader.Next();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, NamesImport,
+    ::testing::Values(ImportCase{"the three-line example",
+                                 "Al,12345\r\nBob Smith,555-1234\r\nSmith, John 42\r\n",
+                                 {{u"Bob Smith"_s, u"555"_s}, {u"Smith"_s, u"42"_s}},
+                                 {u"2 contacts imported OK, from file: names.txt"_s}},
+                      ImportCase{"LF endings, no digit, untrimmed and empty names, no final line break",
+                                 "Ann Lee  ,  no digits\n,1234567890\n  Cy Young,x9y8",
+                                 {{u"Ann Lee  "_s, u""_s}, {u""_s, u"1234567890"_s}, {u"  Cy Young"_s, u"9"_s}},
+                                 {u"3 contacts imported OK, from file: names.txt"_s}},
+                      ImportCase{"a repeated name is dropped and not counted",
+                                 "Dana Scully,111\r\nDANA SCULLY,222\r\nFox Mulder,333\r\n",
+                                 {{u"Dana Scully"_s, u"111"_s}, {u"Fox Mulder"_s, u"333"_s}},
+                                 {u"2 contacts imported OK, from file: names.txt"_s}},
+                      ImportCase{"every line skipped: no message", "short,1\r\nno comma in this line\r\n\r\n", {}, {}},
+                      ImportCase{"code page",
+                                 "Ren\xe9\x80 Roe,42 7\r\n",
+                                 {{u"Ren\u00e9\u20ac Roe"_s, u"42"_s}},
+                                 {u"1 contacts imported OK, from file: names.txt"_s}}),
+    test::NamedByWhat());
 
 TEST_F(ContactsStoreTest, ImportLeavesATableWithContactsAlone) {
     addContact(reader, u"Existing"_s, u"1"_s);

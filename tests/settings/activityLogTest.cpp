@@ -5,6 +5,7 @@
 #include "engine/serviceTable.h"
 #include "faultyFilesystems.h"
 #include "fixedClock.h"
+#include "namedRows.h"
 #include "platform/longTimeFormat.h"
 #include "printers.h"
 #include "settings/settings.h"
@@ -21,6 +22,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 namespace {
+
+using test::PrintTo;
 
 using test::FixedClock;
 using test::TempWorkingDir;
@@ -88,82 +91,88 @@ protected:
     SendJob job;
 };
 
-TEST_F(ActivityLogTest, LinesHaveTheirExactLayout) {
-    struct Case {
-        const char* what;
-        std::function<void(SendJob&, const ActivityLog&, const ServiceTable&)> write;
-        QByteArray line;
-    };
-    const Case cases[] = {
-        {"success",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) { writelogMessageSent(l, j, services); },
-         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
-        {"success with a hold value",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.holdValue = u"130130184500"_s;
-             writelogMessageSent(l, j, services);
-         },
-         "3:07:45 PM, Message Sent OK for future delivery, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
-        {"hold value of 11 characters is no hold",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.holdValue = u"13013018450"_s;
-             writelogMessageSent(l, j, services);
-         },
-         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
-        {"direct ID entry",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.contactName = u"DIRECT ID ENTRY"_s;
-             writelogMessageSent(l, j, services);
-         },
-         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:DIRECT ID ENTRY, MSG:Call the office\r\n"},
-        {"refusal names the recipient",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             writelogError(l, j, services, u"ERROR code:550"_s, true);
-         },
-         "3:07:45 PM, ERROR code:550, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
-        {"multi-recipient, individual",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.multiRecipient = true;
-             j.recipientLists[1] = {u"B"_s, u"C"_s};
-             writelogError(l, j, services, u"ERROR code:554"_s, true);
-         },
-         "3:07:45 PM, ERROR code:554, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
-        {"multi-recipient names every queued recipient",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.multiRecipient = true;
-             j.currentService = 2;
-             j.serviceMessages[2] = u"Fire drill"_s;
-             j.recipientLists[2] = {u"Ann"_s, u"Bob Smith"_s, u"Cy"_s};
-             writelogError(l, j, services, u"ERROR connecting to service."_s, false);
-         },
-         "3:07:45 PM, ERROR connecting to service., SRVC:ACMEORG -ENCRY, CONTACTS:Ann,Bob Smith,Cy, MSG:Fire "
-         "drill\r\n"},
-        {"multi-recipient with nothing left queued",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.multiRecipient = true;
-             writelogError(l, j, services, u"ERROR: Timeout when sending to service."_s, false);
-         },
-         "3:07:45 PM, ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:, MSG:Call the office\r\n"},
-        {"single recipient ignores individual=false",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.recipientLists[1] = {u"stale"_s};
-             writelogError(l, j, services, u"ERROR connecting to service"_s, false);
-         },
-         "3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
-        {"message with a line break and characters outside the code page",
-         [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
-             j.serviceMessages[1] = u"line one\r\nline two \u20ac\u4e2d"_s;
-             writelogMessageSent(l, j, services);
-         },
-         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:line one\r\nline two \x80?\r\n"},
-    };
-    for (const auto& c : cases) {
-        QFile::remove(dir.filePath(u"logs/03_14_13.txt"_s));
-        SendJob fresh = job;
-        c.write(fresh, log, services);
-        EXPECT_EQ(todaysFile(), c.line) << c.what;
-    }
+struct LayoutCase {
+    const char* what;
+    std::function<void(SendJob&, const ActivityLog&, const ServiceTable&)> write;
+    QByteArray line;
+};
+
+class LogLineLayout : public ActivityLogTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(LogLineLayout, IsExact) {
+    const LayoutCase& c = GetParam();
+    c.write(job, log, services);
+    EXPECT_EQ(todaysFile(), c.line);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LogLineLayout,
+    ::testing::Values(
+        LayoutCase{
+            "success",
+            [](SendJob& j, const ActivityLog& l, const ServiceTable& services) { writelogMessageSent(l, j, services); },
+            "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
+        LayoutCase{
+            "success with a hold value",
+            [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                j.holdValue = u"130130184500"_s;
+                writelogMessageSent(l, j, services);
+            },
+            "3:07:45 PM, Message Sent OK for future delivery, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
+        LayoutCase{"hold value of 11 characters is no hold",
+                   [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                       j.holdValue = u"13013018450"_s;
+                       writelogMessageSent(l, j, services);
+                   },
+                   "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:Call the office\r\n"},
+        LayoutCase{"direct ID entry",
+                   [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                       j.contactName = u"DIRECT ID ENTRY"_s;
+                       writelogMessageSent(l, j, services);
+                   },
+                   "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:DIRECT ID ENTRY, MSG:Call the office\r\n"},
+        LayoutCase{"refusal names the recipient",
+                   [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                       writelogError(l, j, services, u"ERROR code:550"_s, true);
+                   },
+                   "3:07:45 PM, ERROR code:550, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
+        LayoutCase{"multi-recipient, individual",
+                   [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                       j.multiRecipient = true;
+                       j.recipientLists[1] = {u"B"_s, u"C"_s};
+                       writelogError(l, j, services, u"ERROR code:554"_s, true);
+                   },
+                   "3:07:45 PM, ERROR code:554, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
+        LayoutCase{"multi-recipient names every queued recipient",
+                   [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                       j.multiRecipient = true;
+                       j.currentService = 2;
+                       j.serviceMessages[2] = u"Fire drill"_s;
+                       j.recipientLists[2] = {u"Ann"_s, u"Bob Smith"_s, u"Cy"_s};
+                       writelogError(l, j, services, u"ERROR connecting to service."_s, false);
+                   },
+                   "3:07:45 PM, ERROR connecting to service., SRVC:ACMEORG -ENCRY, CONTACTS:Ann,Bob Smith,Cy, MSG:Fire "
+                   "drill\r\n"},
+        LayoutCase{
+            "multi-recipient with nothing left queued",
+            [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                j.multiRecipient = true;
+                writelogError(l, j, services, u"ERROR: Timeout when sending to service."_s, false);
+            },
+            "3:07:45 PM, ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:, MSG:Call the office\r\n"},
+        LayoutCase{"single recipient ignores individual=false",
+                   [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                       j.recipientLists[1] = {u"stale"_s};
+                       writelogError(l, j, services, u"ERROR connecting to service"_s, false);
+                   },
+                   "3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Jane Doe, MSG:Call the office\r\n"},
+        LayoutCase{"message with a line break and characters outside the code page",
+                   [](SendJob& j, const ActivityLog& l, const ServiceTable& services) {
+                       j.serviceMessages[1] = u"line one\r\nline two \u20ac\u4e2d"_s;
+                       writelogMessageSent(l, j, services);
+                   },
+                   "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:line one\r\nline two \x80?\r\n"}),
+    test::NamedByWhat());
 
 TEST_F(ActivityLogTest, LinesAreAppendedAndMidnightStartsTheNextFile) {
     clock.current = QDateTime(QDate(2013, 3, 14), QTime(23, 59, 59));

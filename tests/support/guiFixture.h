@@ -5,6 +5,7 @@
 #include "contactsFixture.h"
 #include "engine/recipientSelection.h"
 #include "mainWindowUi.h"
+#include "namedRows.h"
 #include "recordingDialogs.h"
 #include "tempWorkingDir.h"
 #include "ui/programWindows.h"

@@ -17,6 +17,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
+using test::PrintTo;
+
 class SendLater : public test::GuiFixture {
 protected:
     SendLater() { clock = std::make_unique<test::FixedClock>(QDateTime(QDate(2013, 1, 30), QTime(9, 0))); }
@@ -24,47 +26,52 @@ protected:
     QString& hold() { return form().engine().job().holdValue; }
 };
 
-TEST_F(SendLater, DateIsPrefilledAndTimeTurnsIntoTheHoldValue) {
+struct TimeCase {
+    const char* what;
+    QString time;
+    const char* amPm;
+    QString hold; // empty: refused with message
+    QString message;
+};
+
+class SendLaterTime : public SendLater, public ::testing::WithParamInterface<TimeCase> {};
+
+TEST_P(SendLaterTime, DateIsPrefilledAndTimeTurnsIntoTheHoldValue) {
+    const TimeCase& c = GetParam();
     start();
-    struct Case {
-        QString time;
-        const char* amPm;
-        QString hold; // empty: refused with message
-        QString message;
-    };
-    const Case cases[] = {
-        {u"6:45"_s, "PM", u"130130184500"_s, {}},
-        {u"12:30"_s, "AM", u"130130003000"_s, {}},
-        {u"12:30"_s, "PM", u"130130123000"_s, {}},
-        {u"00:15"_s, "PM", u"130130001500"_s, {}},
-        {u"13:05"_s, "AM", u"130130130500"_s, {}},
-        {u"06:xx"_s, "AM", u"1301300 6xx00"_s.remove(u' '), {}},
-        {u"0645"_s, "AM", {}, u"Error in time field. Use format hh:mm"_s},
-        {u"6:4"_s, "AM", {}, u"Error in time field. Use format hh:mm"_s},
-        {u"645"_s, "AM", {}, u"Error in time field. Use format hh:mm"_s},
-        {u"ab:cd"_s, "AM", {}, u"Error formatting your hour input"_s},
-    };
-    for (const Case& c : cases) {
-        hold() = u"unchanged"_s;
-        dialogs.messages.clear();
-        later().show();
-        EXPECT_EQ(later().monthEdit->text(), u"01"_s);
-        EXPECT_EQ(later().dateEdit->text(), u"30"_s);
-        EXPECT_EQ(later().yearEdit->text(), u"13"_s);
-        later().timeEdit->setText(c.time);
-        later().amPmComboBox->setCurrentText(QString::fromLatin1(c.amPm));
-        later().sendButton->click();
-        if (c.hold.isEmpty()) {
-            EXPECT_EQ(dialogs.messages, QStringList{c.message}) << c.time.toStdString();
-            EXPECT_TRUE(later().isVisible());
-            EXPECT_EQ(hold(), u"unchanged"_s);
-            later().hide();
-        } else {
-            EXPECT_EQ(hold(), c.hold) << c.time.toStdString() << " " << c.amPm;
-            EXPECT_FALSE(later().isVisible());
-        }
+    hold() = u"unchanged"_s;
+    later().show();
+    EXPECT_EQ(later().monthEdit->text(), u"01"_s);
+    EXPECT_EQ(later().dateEdit->text(), u"30"_s);
+    EXPECT_EQ(later().yearEdit->text(), u"13"_s);
+    later().timeEdit->setText(c.time);
+    later().amPmComboBox->setCurrentText(QString::fromLatin1(c.amPm));
+    later().sendButton->click();
+    if (c.hold.isEmpty()) {
+        EXPECT_EQ(dialogs.messages, QStringList{c.message});
+        EXPECT_TRUE(later().isVisible());
+        EXPECT_EQ(hold(), u"unchanged"_s);
+    } else {
+        EXPECT_EQ(hold(), c.hold);
+        EXPECT_FALSE(later().isVisible());
     }
 }
+
+const QString badTimeFormat = u"Error in time field. Use format hh:mm"_s;
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, SendLaterTime,
+    ::testing::Values(TimeCase{"evening", u"6:45"_s, "PM", u"130130184500"_s, {}},
+                      TimeCase{"half past midnight", u"12:30"_s, "AM", u"130130003000"_s, {}},
+                      TimeCase{"half past noon", u"12:30"_s, "PM", u"130130123000"_s, {}},
+                      TimeCase{"hour 00 with PM", u"00:15"_s, "PM", u"130130001500"_s, {}},
+                      TimeCase{"hour 13 with AM", u"13:05"_s, "AM", u"130130130500"_s, {}},
+                      TimeCase{"minutes not digits", u"06:xx"_s, "AM", u"13013006xx00"_s, {}},
+                      TimeCase{"no colon", u"0645"_s, "AM", {}, badTimeFormat},
+                      TimeCase{"one minute digit", u"6:4"_s, "AM", {}, badTimeFormat},
+                      TimeCase{"three digits", u"645"_s, "AM", {}, badTimeFormat},
+                      TimeCase{"hour not digits", u"ab:cd"_s, "AM", {}, u"Error formatting your hour input"_s}),
+    test::NamedByWhat());
 
 TEST_F(SendLater, TimeFormIsCheckedBeforeTheDateAndTheHourLast) {
     start();
