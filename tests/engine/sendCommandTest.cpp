@@ -88,23 +88,30 @@ TEST_F(SendCommand, DirectIdEntryGoesToServiceOneAsTyped) {
     EXPECT_EQ(logFile(), "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:DIRECT ID ENTRY, MSG:hello\r\n");
 }
 
-TEST_F(SendCommand, MessageIsCutToEachServicesMaximum) {
-    struct Case {
-        int maxChars;
-        QString mess;
-    };
-    const QString message = QString(100, u'a') + QString(200, u'b');
-    for (const Case& c : {Case{160, u"MESS "_s + QString(100, u'a') + QString(60, u'b')}, Case{0, u"MESS "_s},
-                          Case{-3, u"MESS "_s}, Case{999, u"MESS "_s + message}}) {
-        client.sent.clear();
-        answered = 0;
-        engine.serviceTable()[1].maxChars = c.maxChars;
-        engine.sendButtonClick(single(u"Ann"_s, message));
-        serve();
-        ASSERT_GE(wire().size(), 2);
-        EXPECT_EQ(wire()[1], c.mess) << c.maxChars;
-    }
+struct MaximumCase {
+    const char* what;
+    int maxChars;
+    QString mess;
+};
+
+class MessageMaximum : public SendCommand, public ::testing::WithParamInterface<MaximumCase> {};
+
+const QString longMessage = QString(100, u'a') + QString(200, u'b');
+
+TEST_P(MessageMaximum, CutsTheMessageForTheService) {
+    const MaximumCase& c = GetParam();
+    engine.serviceTable()[1].maxChars = c.maxChars;
+    engine.sendButtonClick(single(u"Ann"_s, longMessage));
+    serve();
+    ASSERT_GE(wire().size(), 2);
+    EXPECT_EQ(wire()[1], c.mess);
 }
+
+INSTANTIATE_TEST_SUITE_P(Maximums, MessageMaximum,
+                         ::testing::Values(MaximumCase{"160", 160, u"MESS "_s + QString(100, u'a') + QString(60, u'b')},
+                                           MaximumCase{"0", 0, u"MESS "_s}, MaximumCase{"negative", -3, u"MESS "_s},
+                                           MaximumCase{"999", 999, u"MESS "_s + longMessage}),
+                         test::NamedByWhat());
 
 TEST_F(SendCommand, GroupQueuesMembersOfUsableNumbersAndTicksSkipTheRest) {
     engine.sendButtonClick(group(2));
