@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/pagingEngine.h"
+#include "pointService.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/modalRunner.h"
 #include "ui/toolkit/namedChild.h"
@@ -20,10 +21,7 @@ struct QuietModal final : ModalRunner {
 // message to it, as the operator would by clicking the group and typing; no time-out.
 inline void prepareGroupSend(ProgramWindows& windows, int port, int group, const QString& message) {
     TForm1& form = windows.Form1;
-    ServiceTable& services = form.engine().serviceTable();
-    services[1].ip = QStringLiteral("127.0.0.1");
-    services[1].port = port;
-    splitIPintoParts(services);
+    test::pointService(form.engine().serviceTable(), 1, QStringLiteral("127.0.0.1"), port);
     windows.settings.timeout = 0;
     windows.settings.groupNames[group] = QStringLiteral("Everyone");
     form.fillGroupslistbox();

@@ -6,6 +6,7 @@
 #include "engine/recipientSelection.h"
 #include "mainWindowUi.h"
 #include "namedRows.h"
+#include "pointService.h"
 #include "recordingDialogs.h"
 #include "tempWorkingDir.h"
 #include "ui/programWindows.h"

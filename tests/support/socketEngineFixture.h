@@ -5,6 +5,7 @@
 #include "engine/eventLoopDeferredRequests.h"
 #include "engine/pagingEngine.h"
 #include "fixedClock.h"
+#include "pointService.h"
 #include "recordingOutputs.h"
 #include "settings/activityLog.h"
 #include "settings/settings.h"
@@ -40,9 +41,7 @@ protected:
     }
     // Sends the service's pages to host:port (a loopback test server, usually).
     void pointService(int service, const QString& host, int port) {
-        engine.serviceTable()[service].ip = host;
-        engine.serviceTable()[service].port = port;
-        splitIPintoParts(engine.serviceTable());
+        test::pointService(engine.serviceTable(), service, host, port);
     }
 
     contactsCursor reader{dataModule};

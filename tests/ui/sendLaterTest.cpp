@@ -108,10 +108,7 @@ TEST_F(SendLater, AcceptedTimeSendsWithHoldAndAHeldValueNeverReachesARunningJob)
     });
     TForm1& f = start({{u"Dana"_s, u"5557777"_s, 1}});
     form().move(100, 100);
-    ServiceTable& services = f.engine().serviceTable();
-    services[1].ip = u"127.0.0.1"_s;
-    services[1].port = server.port();
-    splitIPintoParts(services);
+    test::pointService(f.engine().serviceTable(), 1, u"127.0.0.1"_s, server.port());
     ui(f).namesListbox->setItemIndex(0);
     f.namesListboxClick();
     ui(f).messageMemo->setPlainText(u"Later"_s);
