@@ -70,6 +70,14 @@ protected:
     }
 
     TForm1& form() { return windows->Form1; }
+    // Opens a window as its menu command does (shown modally) and lets the test act in it while it
+    // is shown.
+    template <typename Window>
+    void actInModal(Window& window, const std::function<void()>& open, const std::function<void(Window&)>& act) {
+        dialogs.whileModal = [&](QWidget&) { act(window); };
+        open();
+        dialogs.whileModal = nullptr;
+    }
     // The main window's elements, by objectName.
     static MainWindowUi ui(const TForm1& window) { return MainWindowUi(window); }
     QStringList namesInList() {

@@ -22,9 +22,8 @@ protected:
     TconfigForm& config() { return windows->configForm; }
     // Opens the window from the menu and lets the test act in it.
     void configure(const std::function<void(TconfigForm&)>& act) {
-        dialogs.whileModal = [&](QWidget&) { act(config()); };
-        form().Configure1Click();
-        dialogs.whileModal = nullptr;
+        actInModal(
+            config(), [this] { form().Configure1Click(); }, act);
     }
 };
 

@@ -21,9 +21,8 @@ protected:
     contactsCursor& cursor() { return *grid().contactsTable(); }
     // Opens the window from the menu and lets the test act in it.
     void openContacts(const std::function<void(TcontactsGridForm&)>& act) {
-        dialogs.whileModal = [&](QWidget&) { act(grid()); };
-        form().ContactsDatabase1Click();
-        dialogs.whileModal = nullptr;
+        actInModal(
+            grid(), [this] { form().ContactsDatabase1Click(); }, act);
     }
     QStringList gridNames() {
         QStringList names;
