@@ -43,6 +43,11 @@ protected:
     bool waitForPhase(const QString& phase) {
         return test::waitUntil([&] { return outputs.phase == phase; }, 8000);
     }
+    // The outcome shows before the goodbye: the job is idle once the server has answered QUIT (or
+    // closed), so by then the server has taken in every line.
+    bool waitForIdle() {
+        return test::waitUntil([&] { return engine.job().state == EngineState::Idle; });
+    }
     RecipientSelection selection(const QString& marker) {
         RecipientSelection s;
         s.toMarker = marker;
@@ -56,7 +61,7 @@ TEST_F(EngineEndToEnd, SingleContactIsPagedAndTheConnectionClosed) {
     pointServiceAt(1, server);
     engine.sendButtonClick(selection(u"Bob"_s));
     ASSERT_TRUE(waitForPhase(u"SUCCESS"_s));
-    ASSERT_TRUE(test::waitUntil([&] { return engine.job().state == EngineState::Idle; }));
+    ASSERT_TRUE(waitForIdle());
     EXPECT_EQ(server.lines(), (std::vector<std::string>{"PAGE 102", "MESS Meet at gate 4", "SEND", "QUIT"}));
     EXPECT_EQ(outputs.status, u""_s);
 }
@@ -84,6 +89,7 @@ TEST_F(EngineEndToEnd, GroupOverTwoServicesWithARefusalEndsWithTheTally) {
     engine.sendButtonClick(group);
     ASSERT_TRUE(waitForPhase(u"DONE"_s)) << outputs.results.join(u'\n').toStdString();
     EXPECT_EQ(outputs.results.last(), u"3 of 4 MESSAGES SENT OK"_s);
+    ASSERT_TRUE(waitForIdle());
     EXPECT_EQ(plain.lines(), (std::vector<std::string>{"PAGE 101", "MESS Meet at gate 4", "SEND", "PAGE 102", "QUIT"}));
     const auto lines = encrypted.lines();
     ASSERT_EQ(lines.size(), 7u);
@@ -159,6 +165,7 @@ TEST_F(EngineEndToEnd, ReplySplitOverTwoSegmentsStillCounts) {
     pointServiceAt(1, splitting);
     engine.sendButtonClick(selection(u"Ann"_s));
     ASSERT_TRUE(waitForPhase(u"SUCCESS"_s)) << outputs.status.toStdString();
+    ASSERT_TRUE(waitForIdle());
     EXPECT_EQ(splitting.lines().back(), "QUIT");
     std::lock_guard lock(counting.mutex);
     EXPECT_TRUE(counting.texts.contains(u"25"_s)) << "the first half came on its own";
