@@ -2,8 +2,9 @@
 // sockets, TCP_NODELAY) doing exactly the same SNPP round trips, through the same fast loopback
 // gateway, for one page and for groups of 1,000 and 10,000; then the desktop program's send to the
 // 10,000-recipient group through that gateway.
-// Run: build/bin/pagingBench [rounds]   (the gateway listens on 127.0.0.1:24449)
-//      build/bin/pagingBench --gateway-only   (just the gateway, to profile a client by hand)
+// Run: build/bin/pagingBench [rounds]
+//      build/bin/pagingBench --gateway-only   (just the gateway, to profile a client by hand; it says
+//      which port it got, and bench-bin/corvane-page pages the port in CORVANE_BENCH_PORT)
 #include "benchSupport.h"
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
@@ -45,7 +46,9 @@ using namespace corvane;
 
 namespace {
 
-constexpr int gatewayPort = 24449;
+// The port the system gave the gateway; corvane-page built for this benchmark takes it from the
+// environment variable CORVANE_BENCH_PORT.
+int gatewayPort = 0;
 const char* const message = "Fire drill at 10:00";
 
 sockaddr_in gatewayAddress() {
@@ -64,14 +67,16 @@ class FastGateway {
 public:
     FastGateway() {
         m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int on = 1;
-        ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         sockaddr_in address = gatewayAddress();
+        socklen_t length = sizeof address;
         if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listen, 64) != 0) {
-            std::perror("pagingBench: cannot listen on 127.0.0.1:24449");
+            ::listen(m_listen, 64) != 0 ||
+            ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            std::perror("pagingBench: cannot listen on 127.0.0.1");
             std::exit(1);
         }
+        gatewayPort = ntohs(address.sin_port);
+        ::setenv("CORVANE_BENCH_PORT", std::to_string(gatewayPort).c_str(), 1);
         m_child = ::fork();
         if (m_child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
