@@ -97,6 +97,7 @@ int main(int argc, char** argv) {
     TForm1& form = windows.Form1;
     form.show();
     QCoreApplication::processEvents();
+    CheckListBox* names = namedChild<CheckListBox>(form, u"namesListbox"_s);
     namedChild<QPlainTextEdit>(form, u"messageMemo"_s)
         ->setPlainText(u"Server room temperature is high, please check"_s);
     namedChild<QLineEdit>(form, u"typeNameedit"_s)->setText(u"cl"_s);
@@ -106,8 +107,8 @@ int main(int argc, char** argv) {
     form.setPhaseWord(u"SUCCESS"_s);
     bool ok = save(form, output, u"main-single-contact"_s);
 
-    namedChild<CheckListBox>(form, u"namesListbox"_s)->setState(0, Qt::Checked);
-    namedChild<CheckListBox>(form, u"namesListbox"_s)->setState(3, Qt::Checked);
+    names->setState(0, Qt::Checked);
+    names->setState(3, Qt::Checked);
     ok &= save(form, output, u"main-checked-names"_s);
     form.uncheckAllButtonClick();
     namedChild<QListWidget>(form, u"groupsListBox"_s)->setCurrentRow(1);
@@ -127,7 +128,7 @@ int main(int argc, char** argv) {
     ok &= save(windows.InstructionsForm, output, u"instructions"_s);
     form.About1Click();
     ok &= save(windows.AboutForm, output, u"about"_s);
-    namedChild<CheckListBox>(form, u"namesListbox"_s)->setItemIndex(1);
+    names->setItemIndex(1);
     form.namesListboxDblClick();
     ok &= save(windows.viewContactForm, output, u"contact-information"_s);
     windows.viewContactForm.hide();
