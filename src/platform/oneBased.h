@@ -14,6 +14,11 @@ public:
     static constexpr int first = 1;
     static constexpr int last = N;
 
+    OneBased() = default;
+    // Items 1 to N in order, for a table written out in full.
+    explicit OneBased(const std::array<T, N>& items)
+        : m_items(items) {}
+
     T& operator[](int number) {
         checkRange(number);
         return m_items[static_cast<std::size_t>(number - 1)];

@@ -12,10 +12,9 @@ namespace corvane {
 
 namespace {
 
-const QString defaultQuickMessages[quickMessageCount] = {
-    u"Hi"_s,         u"Call home"_s,    u"Call the office"_s, u"Call me"_s,
-    u"I love you"_s, u"See you soon"_s, u"Break a leg"_s,     u"Don't call"_s,
-};
+const OneBased<QString, quickMessageCount> defaultQuickMessages{
+    std::array<QString, quickMessageCount>{u"Hi"_s, u"Call home"_s, u"Call the office"_s, u"Call me"_s, u"I love you"_s,
+                                           u"See you soon"_s, u"Break a leg"_s, u"Don't call"_s}};
 
 // Where each setting is in the file. Two are read under one spelling and written under another
 // (section GENERAL and General, key hidecheckAllButton and hideCheckAllButton); sections and keys
@@ -72,7 +71,7 @@ void readSettings(Settings& settings, OperatorDialogs& dialogs) {
             return ini.ReadString(k.readSection, k.readKey, fallback);
         };
         for (int n = 1; n <= quickMessageCount; ++n) {
-            settings.quickMessages[n] = text(messageKey(n), defaultQuickMessages[n - 1]);
+            settings.quickMessages[n] = text(messageKey(n), defaultQuickMessages[n]);
         }
         settings.timeout = ini.ReadInteger(timeoutKey.readSection, timeoutKey.readKey, defaults.timeout);
         settings.loggingEnabled =
