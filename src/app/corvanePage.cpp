@@ -7,6 +7,7 @@
 #include "engine/eventLoopDeferredRequests.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
+#include "engine/snppCommands.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/longTimeFormat.h"
@@ -89,9 +90,17 @@ public:
     void appendResult(const QString& line) override { printLine(stdout, line); }
     void showResults() override {}
     void setBanner(const QString&) override {}
-    void recipientSkipped(const QString& name, const QString& reason) override {
+    void recipientOutcome(const RecipientOutcome& outcome) override {
+        if (outcome.paged) {
+            return;
+        }
         explained = true;
-        printLine(stderr, u"corvane-page: not paged: "_s + name + u" ("_s + reason + u')');
+        // A pager ID typed in has no name of its own: the ID says who it was.
+        const QString who = outcome.name == directIdEntryMarker ? outcome.pagerId : outcome.name;
+        printLine(stderr, u"corvane-page: not paged: "_s + who + u" ("_s + outcome.reason + u')');
+    }
+    void holdRefused(const QString& serviceName, const QString& reply) override {
+        printLine(stderr, u"corvane-page: hold refused by "_s + serviceName + u" ("_s + reply + u"); paged at once"_s);
     }
     void jobEnded(const JobReport& ended) override {
         report = ended;
@@ -173,6 +182,11 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
             error = u"--id takes a pager ID of at most %1 characters"_s.arg(pagerIdMaxLength);
             return std::nullopt;
         }
+        if (!isPagerId(s.idField)) {
+            error = u"--id takes a pager ID as one word, without blanks or control characters: "_s +
+                    notAPagerIdReason(s.idField);
+            return std::nullopt;
+        }
     } else if (names.size() == 1) {
         s.toMarker = names.first();
     } else {
@@ -228,11 +242,37 @@ QString finalWord(const JobReport& report) {
     return u"FAIL"_s;
 }
 
+// A pager ID typed in names no contact: it is paged without the table, so that a missing, unreadable
+// or busy table cannot keep it from going out.
+class NoContacts final : public ContactDirectory {
+public:
+    bool lookupContact(const QString&, LookedUpContact&) override { return false; }
+    void readAllContacts(const std::function<void(const contactRecordType&)>&) override {}
+    void readGroupMembers(int, const std::function<void(const contactRecordType&)>&) override {}
+};
+
+// The contacts table, opened only when the selection names contacts.
+struct ContactsAccess {
+    std::optional<TDataModule2> dataModule;
+    std::optional<contactsCursor> reader;
+    std::optional<ContactsStore> store;
+    NoContacts none;
+
+    explicit ContactsAccess(bool needed) {
+        if (!needed) {
+            return;
+        }
+        dataModule.emplace(QCoreApplication::applicationDirPath());
+        reader.emplace(*dataModule);
+        reader->Open();
+        store.emplace(*reader);
+    }
+    ContactDirectory& directory() { return store ? static_cast<ContactDirectory&>(*store) : none; }
+};
+
 int pageFromCommandLine(const Request& request, const Settings& settings) {
-    TDataModule2 dataModule(QCoreApplication::applicationDirPath());
-    contactsCursor reader(dataModule);
-    reader.Open();
-    ContactsStore store(reader);
+    ContactsAccess contacts(request.selection.toMarker != directIdEntryMarker);
+    ContactDirectory& store = contacts.directory();
     SocketClient client;
     ConsoleOutputs outputs;
     EventLoopDeferredRequests deferred;

@@ -2,6 +2,7 @@
 // address, abandoning a connection, Cancel and the final tally.
 #include "engine/deferredRequests.h"
 #include "engine/engineOutputs.h"
+#include "engine/messageChunks.h"
 #include "engine/pagingEngine.h"
 #include "platform/clock.h"
 #include "platform/error.h"
@@ -19,15 +20,13 @@ bool PagingEngine::ConnectToNextService(int start) {
         if (m_job.recipientLists[n].isEmpty()) {
             continue;
         }
+        m_job.currentService = n;
         if (!m_services.isUsable(n)) {
-            // Counted in the total and never paged; a program that waits on the job hears of each.
-            for (const QString& name : m_job.recipientLists[n]) {
-                m_outputs.recipientSkipped(name, u"service %1 cannot be paged"_s.arg(n));
-            }
+            // Counted in the total and never paged.
+            accountForUnpaged(u"service %1 cannot be paged"_s.arg(n));
             continue;
         }
         const serviceRecordType& service = m_services[n];
-        m_job.currentService = n;
         m_job.altTried = false;
         try {
             m_client.setRemoteHost(service.realIP);
@@ -37,10 +36,15 @@ bool PagingEngine::ConnectToNextService(int start) {
             m_outputs.appendResult(m_timeFormat.format(m_clock.now().time()) + u" ERROR setting remotehost: "_s +
                                    service.realIP);
             writelogError(u"ERROR connecting to service"_s, false);
+            accountForUnpaged(u"cannot set the remote host "_s + service.realIP);
             continue;
         }
+        m_endReason.clear();
         m_job.state = EngineState::Connecting;
         setPhase(u"CONNECTING..."_s);
+        // From its first connection on, a job with queued recipients shows its results, so that
+        // one that reaches nobody still shows its tally and whom it did not page.
+        m_outputs.showResults();
         m_outputs.appendResult(u"CONNECTING TO SERVICE: "_s + service.name + u" ..."_s);
         m_job.watchdogSeconds = m_settings.timeout;
         m_client.setConnected(true);
@@ -52,6 +56,7 @@ bool PagingEngine::ConnectToNextService(int start) {
 void PagingEngine::clientSocketConnected(TcpClient&, int StatusCode, const QString& Description) {
     if (StatusCode == 0) {
         m_replyBuffer.clear();
+        m_discardToLineEnd = false;
         m_closeRequested = false;
         m_holdWarned = false;
         m_job.state = EngineState::AwaitingGreeting;
@@ -61,7 +66,7 @@ void PagingEngine::clientSocketConnected(TcpClient&, int StatusCode, const QStri
     if (postTryAltIfUntried()) {
         return;
     }
-    FailIt();
+    FailIt(Description);
     m_outputs.setStatusText(u"Error: "_s + Description);
     writelogError(u"ERROR connecting to service."_s, false);
 }
@@ -77,16 +82,23 @@ bool PagingEngine::postTryAltIfUntried() {
 void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QString& Description) {
     m_disconnectSeen = true;
     m_replyBuffer.clear();
+    m_discardToLineEnd = false;
     m_closeRequested = false;
     m_job.state = EngineState::Idle;
     m_job.watchdogSeconds = 0;
-    if (m_job.multiRecipient) {
-        m_deferred.postGotDisconnect();
-    }
+    noteEndReason(StatusCode != 0 ? Description : u"the service closed the connection"_s);
     if (StatusCode != 0) {
         m_outputs.setStatusText(u"Error: "_s + Description);
     }
-    if (!m_job.multiRecipient && !m_abandoning) {
+    if (m_switching) {
+        // tryAlt closed the primary to try the alternate: the job goes on there.
+        return;
+    }
+    if (m_job.multiRecipient) {
+        m_deferred.postGotDisconnect();
+        return;
+    }
+    if (!m_abandoning) {
         // A server that hangs up before the page was taken has not paged anyone: the message
         // status must not go on saying the job is under way.
         if (!m_delivered && (m_phase == u"CONNECTING..."_s || m_phase == u"CONNECTED..."_s)) {
@@ -105,6 +117,8 @@ void PagingEngine::gotDisconnect() {
     if (m_job.state != EngineState::Idle) {
         return;
     }
+    // Whoever the ended connection did not page will not be paged by this job.
+    accountForUnpaged(m_endReason.isEmpty() ? u"the connection ended"_s : m_endReason);
     if (ConnectToNextService(m_job.currentService + 1)) {
         return;
     }
@@ -130,7 +144,19 @@ void PagingEngine::tryAlt() {
     }
     m_job.altTried = true;
     m_disconnectSeen = false;
-    m_client.setConnected(false);
+    {
+        const QScopedValueRollback switching(m_switching, true);
+        m_client.setConnected(false);
+    }
+    // The alternate starts the page that was under way from its beginning: the primary may have
+    // taken part of it, or none, but never all of it (a page it took is no longer in flight).
+    if (m_job.multiRecipient) {
+        if (std::exchange(m_job.recipientInFlight, false)) {
+            m_job.recipientLists[m_job.currentService].prepend(m_job.contactName);
+        }
+    } else {
+        SetMessageIndex(m_job, currentServiceRecord());
+    }
     m_pause(alternatePauseMs);
     const serviceRecordType& service = currentServiceRecord();
     try {
@@ -141,24 +167,28 @@ void PagingEngine::tryAlt() {
         writelogError(u"ERROR connecting to service"_s, true);
         // The service cannot be reached at all now: give it up at once rather than leave the job
         // waiting on a watchdog that may never fire.
-        FailIt();
+        FailIt(u"cannot set the remote host "_s + service.AltRealIP);
         return;
     }
+    m_endReason.clear();
     m_job.state = EngineState::Connecting;
     setPhase(u"CONNECTING..."_s);
     m_job.watchdogSeconds = alternateWatchdog;
     m_client.setConnected(true);
 }
 
-void PagingEngine::FailIt() {
-    abandon(false);
+void PagingEngine::FailIt(const QString& reason) {
+    abandon(false, reason);
 }
 
 // A multi-recipient job whose connection ends without a Disconnected (it was never established)
 // still goes on with the next service, exactly as after a close. A single page the service had
 // already taken (only its QUIT went unanswered) stays a success.
-void PagingEngine::abandon(bool cancelled) {
+void PagingEngine::abandon(bool cancelled, const QString& reason) {
     const bool wasActive = m_job.state != EngineState::Idle;
+    if (wasActive) {
+        noteEndReason(reason.isEmpty() ? u"abandoned"_s : reason);
+    }
     m_cancelling = cancelled;
     m_disconnectSeen = false;
     {
@@ -187,6 +217,13 @@ void PagingEngine::endSingleJob() {
     if (!std::exchange(m_jobRunning, false)) {
         return;
     }
+    if (m_delivered) {
+        reportPaged();
+    } else {
+        m_job.recipientInFlight = false;
+        reportNotPaged(m_job.contactName, m_job.pagerId, m_job.currentService,
+                       m_cancelling ? u"cancelled"_s : m_endReason.isEmpty() ? u"not paged"_s : m_endReason);
+    }
     JobReport report;
     report.outcome = m_delivered    ? JobReport::Outcome::Success
                      : m_cancelling ? JobReport::Outcome::Cancel
@@ -202,7 +239,7 @@ void PagingEngine::setPhase(const QString& word) {
 }
 
 void PagingEngine::cancelSendButtonClick() {
-    abandon(true);
+    abandon(true, u"cancelled"_s);
 }
 
 void PagingEngine::Timer1Timer() {
@@ -213,11 +250,17 @@ void PagingEngine::Timer1Timer() {
     if (m_job.watchdogSeconds <= 0 || --m_job.watchdogSeconds > 0) {
         return;
     }
+    if (!m_job.multiRecipient && m_delivered) {
+        // The page was taken; only the goodbye is missing. Trying the alternate would page it a
+        // second time, so the connection is only closed.
+        FailIt();
+        return;
+    }
     if (postTryAltIfUntried()) {
         return;
     }
-    FailIt();
     writelogError(u"ERROR: Timeout when sending to service."_s, false);
+    FailIt(u"no answer in time"_s);
 }
 
 } // namespace corvane

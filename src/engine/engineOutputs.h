@@ -1,8 +1,18 @@
 #pragma once
 
-class QString;
+#include <QString>
 
 namespace corvane {
+
+// What became of one chosen recipient: paged, or not paged and why. Every recipient the operator
+// chose gets exactly one, as soon as it is known.
+struct RecipientOutcome {
+    QString name;    // as chosen: a contact's name, or the direct entry's marker
+    QString pagerId; // the pager ID paged, or that would have been; empty when it was never read
+    int service = 0; // the service it went, or would have gone, to; 0 when none
+    bool paged = false;
+    QString reason; // not paged: why, in a few words (a server's refusal is its reply)
+};
 
 // How a job that was started came to its end. A single-recipient job ends with one outcome; a job
 // with queued recipients ends with its tally.
@@ -20,8 +30,8 @@ struct JobReport {
 };
 
 // The only ways the engine reports to the operator: the status bar text, the one-word message
-// status, the results list and the scrolling banner; and, for programs that wait on a job, which
-// chosen recipients were left out and how the job ended.
+// status, the results list and the scrolling banner; and, for programs that wait on a job, what
+// became of each chosen recipient and how the job ended.
 class EngineOutputs {
 public:
     virtual ~EngineOutputs() = default;
@@ -32,8 +42,11 @@ public:
     virtual void appendResult(const QString& line) = 0;
     virtual void showResults() = 0;
     virtual void setBanner(const QString& text) = 0;
-    // A chosen recipient that will not be paged, with the reason, as soon as that is known.
-    virtual void recipientSkipped(const QString& name, const QString& reason) = 0;
+    // What became of a chosen recipient, once for each, as soon as it is known.
+    virtual void recipientOutcome(const RecipientOutcome& outcome) = 0;
+    // A service refused a delivery time: the pages of this connection go out at once. Once per
+    // connection; reply is the service's answer.
+    virtual void holdRefused(const QString& serviceName, const QString& reply) = 0;
     // Once for every job that was started, when it has ended.
     virtual void jobEnded(const JobReport& report) = 0;
 };

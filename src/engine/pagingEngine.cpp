@@ -5,6 +5,9 @@
 #include "settings/settings.h"
 
 #include <QThread>
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 
@@ -33,7 +36,7 @@ void PagingEngine::writelogMessageSent() {
         return;
     }
     try {
-        corvane::writelogMessageSent(m_log, m_job, m_services);
+        corvane::writelogMessageSent(m_log, m_job, m_services, !m_holdRefused);
     } catch (const LogWriteError& e) {
         m_outputs.setStatusText(e.text());
     }
@@ -47,6 +50,46 @@ void PagingEngine::writelogError(const QString& str, bool individual) {
         corvane::writelogError(m_log, m_job, m_services, str, individual);
     } catch (const LogWriteError& e) {
         m_outputs.setStatusText(e.text());
+    }
+}
+
+void PagingEngine::noteEndReason(const QString& reason) {
+    if (m_endReason.isEmpty()) {
+        m_endReason = reason;
+    }
+}
+
+void PagingEngine::reportPaged() {
+    m_job.recipientInFlight = false;
+    RecipientOutcome outcome;
+    outcome.name = m_job.contactName;
+    outcome.pagerId = m_job.pagerId;
+    outcome.service = m_job.currentService;
+    outcome.paged = true;
+    m_outputs.recipientOutcome(outcome);
+}
+
+void PagingEngine::reportNotPaged(const QString& name, const QString& pagerId, int service, const QString& reason) {
+    RecipientOutcome outcome;
+    outcome.name = name;
+    outcome.pagerId = pagerId;
+    outcome.service = service;
+    outcome.reason = reason;
+    m_outputs.recipientOutcome(outcome);
+}
+
+void PagingEngine::reportQueuedNotPaged(const QString& name, const QString& pagerId, const QString& reason) {
+    m_outputs.appendResult(u"NOT SENT: "_s + name + u" ("_s + reason + u')');
+    reportNotPaged(name, pagerId, m_job.currentService, reason);
+}
+
+void PagingEngine::accountForUnpaged(const QString& reason) {
+    if (std::exchange(m_job.recipientInFlight, false)) {
+        reportQueuedNotPaged(m_job.contactName, m_job.pagerId, reason);
+    }
+    QStringList& queue = m_job.recipientLists[m_job.currentService];
+    for (const QString& name : std::exchange(queue, QStringList())) {
+        reportQueuedNotPaged(name, QString(), reason);
     }
 }
 

@@ -72,7 +72,8 @@ public:
     void tryAlt();
 
     bool ConnectToNextService(int start);
-    void FailIt();
+    // Abandons the connection under way; reason says why for the recipients it leaves unpaged.
+    void FailIt(const QString& reason = QString());
 
     // TCP client notifications.
     void clientSocketConnected(TcpClient& Sender, int StatusCode, const QString& Description) override;
@@ -95,8 +96,22 @@ private:
     void send(const QString& line);
     void closeConnection();
     void setPhase(const QString& word);
-    void abandon(bool cancelled);
+    void abandon(bool cancelled, const QString& reason);
     void endSingleJob();
+
+    // Outcomes. The first cause given for ending a connection is the reason every recipient it
+    // leaves unpaged is given.
+    void noteEndReason(const QString& reason);
+    void reportPaged();
+    void reportNotPaged(const QString& name, const QString& pagerId, int service, const QString& reason);
+    // A queued recipient of a multi-recipient job that will not be paged: it is counted in the
+    // tally, so the results list names it too.
+    void reportQueuedNotPaged(const QString& name, const QString& pagerId, const QString& reason);
+    // Everyone the connection to the current service left unpaged: the recipient in flight, then the
+    // rest of its queue, which is emptied.
+    void accountForUnpaged(const QString& reason);
+    // Why a single recipient's selection cannot be sent; empty when it can.
+    QString singleRecipientProblem(const RecipientSelection& selection);
 
     // Logging, only with logging on; a failed write is reported and never stops the step.
     void writelogMessageSent();
@@ -125,12 +140,16 @@ private:
     LookedUpContact m_lookedUp;    // the last contact found by the Send command
     bool m_disconnectSeen = false; // a Disconnected came while FailIt or tryAlt closed the client
     QString m_replyBuffer;         // received text not yet ending in a line break
+    bool m_discardToLineEnd = false; // an over-long reply was answered: drop the rest of its line
     bool m_closeRequested = false; // this connection is being closed: read no further replies
     bool m_holdWarned = false;     // the refused HOLD of this connection is logged already
     bool m_jobRunning = false;     // a started job has not been reported ended yet
     bool m_delivered = false;      // single recipient: the last chunk was accepted
     bool m_cancelling = false;     // single recipient: the operator's Cancel is ending it
     bool m_abandoning = false;     // FailIt or Cancel is closing the client: it sets the phase itself
+    bool m_switching = false;      // tryAlt is closing the primary: the job goes on on the alternate
+    bool m_holdRefused = false;    // the current recipient's page goes out at once: HOLD was refused
+    QString m_endReason;           // why the connection under way ended, as first known
     int m_skipped = 0;             // chosen recipients of this job that were never queued
     QString m_phase;               // the phase word last shown
 };

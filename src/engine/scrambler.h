@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace corvane {
@@ -10,6 +11,10 @@ inline constexpr quint16 scrambleStartKey = 47216;
 // XOR the key's high byte, and the 16-bit key runs on from each output byte. Output characters
 // are all in 0..255 and the output is as long as the input.
 QString scramble(QStringView text, quint16 startKey);
+
+// The same routine over bytes: what goes on the wire for a chunk in the network's code page.
+QByteArray scrambleBytes(QByteArrayView bytes, quint16 startKey);
+QByteArray unscrambleBytes(QByteArrayView scrambled, quint16 startKey);
 
 // What a receiver holding the same start key does: recovers the low bytes of the original text.
 QString unscramble(QStringView scrambled, quint16 startKey);

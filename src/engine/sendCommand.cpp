@@ -4,6 +4,7 @@
 #include "engine/messageChunks.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
+#include "engine/snppCommands.h"
 #include "platform/error.h"
 #include "settings/settings.h"
 
@@ -55,6 +56,8 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
     }
 
     m_delivered = false;
+    m_holdRefused = false;
+    m_job.recipientInFlight = false;
     m_skipped = 0;
     if (m_job.multiRecipient) {
         for (int n = ServiceTable::first; n <= ServiceTable::last; ++n) {
@@ -92,8 +95,8 @@ void PagingEngine::queueGroup(int group) {
             ++m_job.totalRecipients;
         } else {
             ++m_skipped;
-            m_outputs.recipientSkipped(contact.name,
-                                       u"service number %1 names no paging service"_s.arg(contact.serviceNumber));
+            reportNotPaged(contact.name, contact.id, 0,
+                           u"service number %1 names no paging service"_s.arg(contact.serviceNumber));
         }
     });
 }
@@ -102,11 +105,11 @@ void PagingEngine::queueTickedNames(const QStringList& names) {
     for (const QString& name : names) {
         if (!m_contacts.lookupContact(name, m_lookedUp)) {
             ++m_skipped;
-            m_outputs.recipientSkipped(name, u"no contact of that name"_s);
+            reportNotPaged(name, QString(), 0, u"no contact of that name"_s);
         } else if (!ServiceTable::contains(m_lookedUp.serviceNumber)) {
             ++m_skipped;
-            m_outputs.recipientSkipped(name,
-                                       u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber));
+            reportNotPaged(name, m_lookedUp.id, 0,
+                           u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber));
         } else {
             m_job.recipientLists[m_lookedUp.serviceNumber].append(name);
             ++m_job.totalRecipients;
@@ -114,23 +117,48 @@ void PagingEngine::queueTickedNames(const QStringList& names) {
     }
 }
 
+// Why the single recipient cannot be sent, for the recipient's outcome; empty when it can. Sets
+// the looked-up contact for a name.
+QString PagingEngine::singleRecipientProblem(const RecipientSelection& selection) {
+    if (selection.toMarker == directIdEntryMarker) {
+        // A direct entry always goes to service 1 as typed; only a chunk size that could never
+        // finish cutting the message keeps it from being sent.
+        if (selection.idField.isEmpty()) {
+            return u"no pager ID entered"_s;
+        }
+        return m_services[1].splitChars >= 1 ? QString() : u"service 1 cannot be paged"_s;
+    }
+    if (!m_contacts.lookupContact(selection.toMarker, m_lookedUp)) {
+        return u"no contact of that name"_s;
+    }
+    if (!ServiceTable::contains(m_lookedUp.serviceNumber)) {
+        return u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber);
+    }
+    if (!m_services.isUsable(m_lookedUp.serviceNumber)) {
+        return u"service %1 cannot be paged"_s.arg(m_lookedUp.serviceNumber);
+    }
+    return QString();
+}
+
 void PagingEngine::startSingleRecipient(const RecipientSelection& selection) {
     m_job.contactName = selection.toMarker;
     const bool direct = selection.toMarker == directIdEntryMarker;
-    bool valid = false;
-    if (direct) {
-        // A direct entry always goes to service 1 as typed; only a chunk size that could never
-        // finish cutting the message keeps it from being sent.
-        valid = !selection.idField.isEmpty() && m_services[1].splitChars >= 1;
-    } else {
-        valid = m_contacts.lookupContact(selection.toMarker, m_lookedUp) &&
-                ServiceTable::contains(m_lookedUp.serviceNumber) && m_services.isUsable(m_lookedUp.serviceNumber);
-    }
-    if (!valid) {
+    const QString problem = singleRecipientProblem(selection);
+    if (!problem.isEmpty()) {
+        reportNotPaged(m_job.contactName, direct ? selection.idField : QString(), direct ? 1 : 0, problem);
         m_outputs.setStatusText(u"Error: Problem with contact and/or service"_s);
         return;
     }
+    // PAGE takes the ID and then the pager's password: an ID with a blank would page another pager.
+    const QString& id = direct ? selection.idField : m_lookedUp.id;
+    if (!isPagerId(id)) {
+        reportNotPaged(m_job.contactName, id, direct ? 1 : m_lookedUp.serviceNumber, notAPagerIdReason(id));
+        m_outputs.setStatusText(direct ? u"Error: A pager ID is one word, without blanks or control characters"_s
+                                       : u"Error: The pager ID of %1 is not one word"_s.arg(m_job.contactName));
+        return;
+    }
     m_job.altTried = false;
+    m_endReason.clear();
     if (direct) {
         m_job.pagerId = selection.idField;
         m_job.currentService = 1;
@@ -149,6 +177,8 @@ void PagingEngine::startSingleRecipient(const RecipientSelection& selection) {
     } catch (const Error&) {
         m_outputs.setStatusText(u"Error setting remotehost: "_s + service.realIP);
         writelogError(u"ERROR connecting to service"_s, true);
+        reportNotPaged(m_job.contactName, m_job.pagerId, m_job.currentService,
+                       u"cannot set the remote host "_s + service.realIP);
         return;
     }
     m_job.state = EngineState::Connecting;

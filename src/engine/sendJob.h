@@ -31,6 +31,8 @@ struct SendJob {
     OneBased<QString, serviceCount> serviceMessages;    // the message cut to each service's maxChars
     int currentService = 1;
     QString contactName;
+    // contactName was taken off its queue for paging and has no outcome yet.
+    bool recipientInFlight = false;
     QString pagerId;
     QString pagerPassword; // empty: none
     QString holdValue;     // empty, or YYMMDDHHMMSS

@@ -16,4 +16,14 @@ QString encryptedMessLine(const QString& chunk);
 QString sendLine();
 QString quitLine();
 
+// A pager ID is one word: PAGE takes the ID and then, after a blank, the pager's password, so an ID
+// holding a blank would page another pager with the rest as its password. Empty, white space or a
+// control character anywhere: not a pager ID.
+bool isPagerId(QStringView id);
+// Why id is no pager ID, in words for the operator (control characters shown as escapes).
+QString notAPagerIdReason(const QString& id);
+
+// The encrypted form's payload: the chunk in the network's code page, scrambled byte by byte.
+QByteArray encryptedPayload(const QString& chunk);
+
 } // namespace corvane

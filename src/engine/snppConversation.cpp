@@ -35,6 +35,15 @@ ReplyClass classify(const QString& code) {
 
 constexpr QChar stx = QChar(0x02);
 
+// A reply as a reason for not paging: its text without the line end.
+QString replyText(const QString& reply) {
+    QString text = reply;
+    while (text.endsWith(u'\n') || text.endsWith(u'\r')) {
+        text.chop(1);
+    }
+    return text;
+}
+
 } // namespace
 
 // Each delivery is one reply, classified by its first line: a server that adds a second line to a
@@ -45,7 +54,20 @@ void PagingEngine::clientSocketDataIn(TcpClient&, const QString& Text, bool) {
     if (m_closeRequested) {
         return;
     }
-    m_replyBuffer += Text;
+    QStringView text(Text);
+    if (m_discardToLineEnd) {
+        // The tail of a reply that was answered already for its length: it is no reply of its own.
+        const qsizetype end = text.indexOf(u'\n');
+        if (end < 0) {
+            return;
+        }
+        m_discardToLineEnd = false;
+        text = text.sliced(end + 1);
+        if (text.isEmpty()) {
+            return;
+        }
+    }
+    m_replyBuffer += text;
     const qsizetype end = m_replyBuffer.indexOf(u'\n');
     if (end >= 0) {
         const QString reply = m_replyBuffer.left(end + 1);
@@ -54,8 +76,9 @@ void PagingEngine::clientSocketDataIn(TcpClient&, const QString& Text, bool) {
         return;
     }
     // A server that never ends its line still gets an answer once the line can no longer be a reply
-    // still on its way.
+    // still on its way; whatever more of that line comes is dropped.
     if (m_replyBuffer.size() > maxReplyLength) {
+        m_discardToLineEnd = true;
         handleReply(std::exchange(m_replyBuffer, QString()));
     }
 }
@@ -109,11 +132,14 @@ void PagingEngine::handleReply(const QString& Text) {
             // the watchdog. A job with queued recipients goes on with the next service.
             m_outputs.setStatusText(Text);
             writelogError(u"ERROR: Login refused, code:"_s + code, false);
+            noteEndReason(u"login refused: "_s + replyText(Text));
             closeConnection();
         } else if (m_job.state == EngineState::HoldSent) {
             if (!std::exchange(m_holdWarned, true)) {
                 writelogError(u"WARNING: Server did not accept HOLD command (future delivery)."_s, false);
+                m_outputs.holdRefused(currentServiceRecord().name, replyText(Text));
             }
+            m_holdRefused = true;
             sendPageString();
             m_job.state = EngineState::PageSent;
         } else if (m_job.state == EngineState::PageSent || m_job.state == EngineState::MessageSent ||
@@ -126,10 +152,12 @@ void PagingEngine::handleReply(const QString& Text) {
         if (m_job.state == EngineState::LoginSent) {
             m_outputs.setStatusText(Text);
         }
+        noteEndReason(u"the service ended the conversation: "_s + replyText(Text));
         closeConnection();
         return;
     case ReplyClass::Other:
         m_outputs.setStatusText(Text);
+        noteEndReason(u"unexpected reply: "_s + replyText(Text));
         closeConnection();
         return;
     }
@@ -177,15 +205,32 @@ void PagingEngine::LookForNextIDinList() {
 // Pages the first queued name of the current service that can still be found. A name deleted from
 // the contacts while the job runs is passed over (it stays counted in the total), so one missing
 // contact cannot silently drop everyone queued behind it.
+// Pages the first queued name of the current service that can still be paged. A name deleted from
+// the contacts while the job runs, one whose lookup fails (the table busy in another program past
+// its wait) and one whose stored pager ID cannot go into PAGE are passed over with their reason
+// (they stay counted in the total), so one bad contact cannot drop everyone queued behind it.
 bool PagingEngine::startNextQueuedRecipient(bool showResults) {
     QStringList& queue = m_job.recipientLists[m_job.currentService];
     while (!queue.isEmpty()) {
         LookedUpContact contact;
-        if (!m_contacts.lookupContact(queue.first(), contact)) {
-            m_outputs.recipientSkipped(queue.takeFirst(), u"no longer in the contacts table"_s);
+        bool found = false;
+        try {
+            found = m_contacts.lookupContact(queue.first(), contact);
+        } catch (const Error& e) {
+            reportQueuedNotPaged(queue.takeFirst(), QString(), e.text());
             continue;
         }
-        m_job.contactName = queue.first();
+        if (!found) {
+            reportQueuedNotPaged(queue.takeFirst(), QString(), u"no longer in the contacts table"_s);
+            continue;
+        }
+        if (!isPagerId(contact.id)) {
+            reportQueuedNotPaged(queue.takeFirst(), contact.id, notAPagerIdReason(contact.id));
+            continue;
+        }
+        m_job.contactName = queue.takeFirst();
+        m_job.recipientInFlight = true;
+        m_holdRefused = false;
         m_job.pagerId = contact.id;
         m_job.pagerPassword = contact.password;
         SetMessageIndex(m_job, currentServiceRecord());
@@ -193,7 +238,6 @@ bool PagingEngine::startNextQueuedRecipient(bool showResults) {
             m_outputs.showResults();
         }
         m_outputs.appendResult(u"Sending to: "_s + m_job.contactName + u" ..."_s);
-        queue.removeFirst();
         beginPageTransaction();
         return true;
     }
@@ -235,6 +279,7 @@ void PagingEngine::chunkStep() {
         ++m_job.sentOkCount;
         m_outputs.appendResult(u"MESSAGE SENT OK"_s);
         writelogMessageSent();
+        reportPaged();
         LookForNextIDinList();
         return;
     }
@@ -247,9 +292,12 @@ void PagingEngine::chunkStep() {
 
 void PagingEngine::refusalStep(const QString& reply) {
     if (m_job.multiRecipient) {
+        m_job.recipientInFlight = false;
+        reportQueuedNotPaged(m_job.contactName, m_job.pagerId, replyText(reply));
         LookForNextIDinList();
         return;
     }
+    noteEndReason(replyText(reply));
     m_outputs.appendResult(u"FAIL, Send process terminated"_s);
     setPhase(u"FAIL"_s);
     closeConnection();
@@ -267,6 +315,7 @@ void PagingEngine::send(const QString& line) {
     } catch (const Error& e) {
         m_outputs.setStatusText(u"Error: "_s + e.text());
         writelogError(u"ERROR: Connection lost while sending to service."_s, false);
+        noteEndReason(e.text());
         closeConnection();
     }
 }

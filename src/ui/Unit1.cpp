@@ -527,9 +527,14 @@ void TForm1::showResults() {
     }
 }
 
-// The desktop leaves chosen recipients that cannot be paged out without a message; the results
-// window's tally counts those that were queued.
-void TForm1::recipientSkipped(const QString&, const QString&) {}
+// The desktop names the recipients it queued and did not page in the results list (the engine
+// writes those lines); one it left out at Send is not in the tally and gets no line, as before.
+void TForm1::recipientOutcome(const RecipientOutcome&) {}
+
+// The operator asked for a later delivery; a page that goes out at once must not pass unsaid.
+void TForm1::holdRefused(const QString& serviceName, const QString& reply) {
+    setStatusText(u"Warning: "_s + serviceName + u" did not accept the delivery time ("_s + reply + u"); paged at once"_s);
+}
 
 void TForm1::jobEnded(const JobReport& report) {
     emit sendFinished(report);

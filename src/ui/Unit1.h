@@ -126,7 +126,8 @@ public:
     void appendResult(const QString& line) override;
     void showResults() override;
     void setBanner(const QString& text) override;
-    void recipientSkipped(const QString& name, const QString& reason) override;
+    void recipientOutcome(const RecipientOutcome& outcome) override;
+    void holdRefused(const QString& serviceName, const QString& reply) override;
     void jobEnded(const JobReport& report) override;
     // DeferredRequests
     void postGotDisconnect() override;

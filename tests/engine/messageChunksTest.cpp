@@ -124,17 +124,30 @@ QByteArray payloadOf(const QString& encryptedLine) {
     return QByteArray::fromBase64(base64.toLatin1());
 }
 
-TEST(EncryptedForm, EveryByteValueIsRecoveredByTheReceiver) {
-    QString all;
+// Every Latin-1 character outside the C1 controls goes out as the scrambled low byte of the
+// character, and the receiver recovers each.
+TEST(EncryptedForm, LatinOneCharactersGoOutAsTheirScrambledBytesAndAreRecovered) {
+    QString latin;
     for (int b = 0; b < 256; ++b) {
-        all.append(QChar(char16_t(b)));
+        if (b < 0x80 || b >= 0xa0) {
+            latin.append(QChar(char16_t(b)));
+        }
     }
     // Twice over, so the key has run on well past its start when the second pass comes.
-    const QString input = all + all;
+    const QString input = latin + latin;
     const QByteArray scrambled = payloadOf(encryptedMessLine(input));
     ASSERT_EQ(scrambled.size(), input.size());
+    EXPECT_EQ(scrambled, scramble(input, scrambleStartKey).toLatin1());
     EXPECT_EQ(unscramble(scrambled, scrambleStartKey), input.toLatin1());
     EXPECT_NE(scrambled, input.toLatin1());
+}
+
+// Mended: characters beyond Latin-1 cross in the network's code page, as the plain form brings
+// them, instead of as the low bytes of their UTF-16 codes (control bytes for dashes and quotes).
+TEST(EncryptedForm, CodePageCharactersArriveAsTheCodePagesBytes) {
+    const QByteArray received = unscramble(payloadOf(encryptedMessLine(u"\u2013\u201c\u201d\u20ac \u0141"_s)),
+                                           scrambleStartKey);
+    EXPECT_EQ(received, QByteArray("\x96\x93\x94\x80 ?"));
 }
 
 TEST(EncryptedForm, KnownOutputAndHighByteDiscarded) {

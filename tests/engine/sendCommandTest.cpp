@@ -170,13 +170,14 @@ TEST_F(SendCommand, ContactDeletedWhileQueuedIsSkipped) {
     serve();
     EXPECT_EQ(outputs.results,
               (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Ann ..."_s, u"MESSAGE SENT OK"_s,
-                           u"Sending to: Cy ..."_s, u"MESSAGE SENT OK"_s, u""_s, u"2 of 3 MESSAGES SENT OK"_s}));
+                           u"NOT SENT: Bob (no longer in the contacts table)"_s, u"Sending to: Cy ..."_s,
+                           u"MESSAGE SENT OK"_s, u""_s, u"2 of 3 MESSAGES SENT OK"_s}));
 }
 
 // Mended: line breaks typed into any argument go out as spaces; the log keeps the message as typed.
 TEST_F(SendCommand, LineBreaksCannotInjectCommands) {
     settings.loggingEnabled = true;
-    contacts.add(u"Sly"_s, u"555\r\nPAGE 666"_s, 1, {}, u"pw\nQUIT"_s);
+    contacts.add(u"Sly"_s, u"555"_s, 1, {}, u"pw\nQUIT"_s);
     engine.serviceTable()[1].ip = u"gw1.test,id\r\nx,pw"_s; // a login id cannot hold a comma, but can hold a break
     splitIPintoParts(engine.serviceTable());
     engine.job().holdValue = u"1301\r\n184500"_s;
@@ -184,7 +185,7 @@ TEST_F(SendCommand, LineBreaksCannotInjectCommands) {
     later.fromSendButton = false;
     engine.sendButtonClick(later);
     serve();
-    EXPECT_EQ(wire(), (QStringList{u"LOGI id  x pw"_s, u"HOLD 1301  184500"_s, u"PAGE 555  PAGE 666 pw QUIT"_s,
+    EXPECT_EQ(wire(), (QStringList{u"LOGI id  x pw"_s, u"HOLD 1301  184500"_s, u"PAGE 555 pw QUIT"_s,
                                    u"MESS line one  SEND"_s, u"SEND"_s, u"QUIT"_s}));
     for (const QString& line : client.sent) {
         EXPECT_EQ(line.count(u'\n'), 1) << line.toStdString();
@@ -203,8 +204,8 @@ TEST_F(SendCommand, FailedLogWriteIsReportedAndPagingGoesOn) {
     EXPECT_EQ(outputs.phase, u"DONE"_s);
 }
 
-// What a program waiting on the job is told: every chosen recipient left out, by name, and one
-// report of how the job ended, which says whether everybody chosen was paged.
+// What a program waiting on the job is told: every chosen recipient not paged, by name and why, and
+// one report of how the job ended, which says whether everybody chosen was paged.
 struct ReportCase {
     const char* what;
     RecipientSelection selection;
@@ -213,7 +214,7 @@ struct ReportCase {
     int sentOk;
     int total;
     int skipped;
-    QStringList skippedNames;
+    QStringList notPaged;
 };
 
 class JobReportTest : public SendCommand, public ::testing::WithParamInterface<ReportCase> {};
@@ -230,7 +231,8 @@ TEST_P(JobReportTest, JobEndsWithOneReportThatCountsEveryChosenRecipient) {
     EXPECT_EQ(r.total, c.total);
     EXPECT_EQ(r.skipped, c.skipped);
     EXPECT_EQ(r.allPaged(), c.sentOk == c.total && c.skipped == 0);
-    EXPECT_EQ(outputs.skipped, c.skippedNames);
+    EXPECT_EQ(outputs.notPaged, c.notPaged);
+    EXPECT_EQ(outputs.paged.size(), c.sentOk);
 }
 
 QString answerEverything(const QString& line) {
@@ -250,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
             0,
             1,
             0,
-            {}},
+            {u"Ann: 554 No"_s}},
         ReportCase{"ticked_one_not_in_the_contacts",
                    SendCommand::ticked({u"Ann"_s, u"Bob Smtih"_s}),
                    answerEverything,

@@ -19,7 +19,10 @@ public:
     QStringList phaseHistory;
     int resultsShown = 0;
     int resultsCleared = 0;
-    QStringList skipped; // "name: reason"
+    std::vector<RecipientOutcome> outcomes;
+    QStringList paged;        // names, in the order of their outcomes
+    QStringList notPaged;     // "name: reason"
+    QStringList holdRefusals; // "service: reply"
     std::vector<JobReport> reports;
 
     void setStatusText(const QString& text) override {
@@ -37,8 +40,16 @@ public:
     void appendResult(const QString& line) override { results.append(line); }
     void showResults() override { ++resultsShown; }
     void setBanner(const QString& text) override { banner = text; }
-    void recipientSkipped(const QString& name, const QString& reason) override {
-        skipped.append(name + QStringLiteral(": ") + reason);
+    void recipientOutcome(const RecipientOutcome& outcome) override {
+        outcomes.push_back(outcome);
+        if (outcome.paged) {
+            paged.append(outcome.name);
+        } else {
+            notPaged.append(outcome.name + QStringLiteral(": ") + outcome.reason);
+        }
+    }
+    void holdRefused(const QString& serviceName, const QString& reply) override {
+        holdRefusals.append(serviceName + QStringLiteral(": ") + reply);
     }
     void jobEnded(const JobReport& report) override { reports.push_back(report); }
 };

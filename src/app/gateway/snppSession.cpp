@@ -1,6 +1,7 @@
 #include "app/gateway/snppSession.h"
 
 #include "engine/scrambler.h"
+#include "platform/codePage.h"
 
 #include <QRegularExpression>
 
@@ -94,7 +95,7 @@ std::vector<SessionReply> SnppSession::handleLine(const QString& commandLine) {
         bool encrypted = false;
         if (text.startsWith(encryptedMarker)) {
             const QByteArray decoded = QByteArray::fromBase64(text.mid(encryptedMarker.size()).toLatin1());
-            text = unscramble(QString::fromLatin1(decoded), scrambleStartKey);
+            text = fromCodePage(unscrambleBytes(decoded, scrambleStartKey));
             encrypted = true;
         }
         if (m_rules.maxMessage > 0 && text.size() > m_rules.maxMessage) {
