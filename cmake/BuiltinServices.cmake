@@ -94,6 +94,13 @@ int portFromEnvironment(const char* variable) {
                 set(SERVICE${n}_${part} ${default})
             endif()
         endforeach()
+        # Numbers are checked as decimal and pasted into C++, where a leading zero would make
+        # 0444 an octal 292: they go in without one.
+        foreach(part PORT MAXCHARS SPLITCHARS)
+            if(SERVICE${n}_${part} MATCHES "^[0-9]+$")
+                math(EXPR SERVICE${n}_${part} "${SERVICE${n}_${part}}")
+            endif()
+        endforeach()
         if(${prefix}${n}_REVERSE)
             set(SERVICE${n}_REVERSE true)
         else()

@@ -80,6 +80,11 @@ bool PagingEngine::postTryAltIfUntried() {
 }
 
 void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QString& Description) {
+    // The service ended the connection while someone was still waiting for it: the log names them,
+    // as it names those of a connection that timed out.
+    if (!m_closeRequested && !m_abandoning && !m_switching && someoneWaiting()) {
+        writelogError(u"ERROR: Connection lost while sending to service."_s, false);
+    }
     m_disconnectSeen = true;
     m_replyBuffer.clear();
     m_discardToLineEnd = false;
@@ -239,7 +244,17 @@ void PagingEngine::setPhase(const QString& word) {
 }
 
 void PagingEngine::cancelSendButtonClick() {
+    if (m_job.state != EngineState::Idle && someoneWaiting()) {
+        writelogError(u"ERROR: Send cancelled by the operator."_s, false);
+    }
     abandon(true, u"cancelled"_s);
+}
+
+bool PagingEngine::someoneWaiting() const {
+    if (!m_job.multiRecipient) {
+        return m_jobRunning && !m_delivered;
+    }
+    return m_job.recipientInFlight || !m_job.recipientLists[m_job.currentService].isEmpty();
 }
 
 void PagingEngine::Timer1Timer() {

@@ -110,6 +110,8 @@ private:
     // Everyone the connection to the current service left unpaged: the recipient in flight, then the
     // rest of its queue, which is emptied.
     void accountForUnpaged(const QString& reason);
+    // The connection under way still has a recipient to page.
+    bool someoneWaiting() const;
     // Why a single recipient's selection cannot be sent; empty when it can.
     QString singleRecipientProblem(const RecipientSelection& selection);
 

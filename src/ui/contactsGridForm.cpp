@@ -4,6 +4,7 @@
 #include "contacts/contactsDatabase.h"
 #include "contacts/datamod.h"
 #include "engine/serviceTable.h"
+#include "engine/snppCommands.h"
 #include "platform/error.h"
 #include "platform/operatorDialogs.h"
 #include "settings/settings.h"
@@ -312,9 +313,18 @@ void TcontactsGridForm::DataSource1StateChange() {
     cancelButton->setEnabled(editing);
 }
 
+const QString TcontactsGridForm::pagerIdRule =
+    u"The ID is a pager ID: one word, without blanks or control characters"_s;
+
 void TcontactsGridForm::contactsTableBeforePost() {
     if (m_cursor->FieldByName(u"name"_s).AsString().isEmpty() || m_cursor->FieldByName(u"id"_s).AsString().isEmpty()) {
         m_dialogs.showMessage(u"Name and ID must have values"_s);
+        throw AbortError();
+    }
+    // PAGE takes the ID, a blank and the pager's password: an ID with a blank in it would page
+    // another pager.
+    if (!isPagerId(m_cursor->FieldByName(u"id"_s).AsString())) {
+        m_dialogs.showMessage(pagerIdRule);
         throw AbortError();
     }
 }

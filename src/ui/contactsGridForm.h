@@ -40,6 +40,9 @@ class TcontactsGridForm final : public QDialog {
     Q_OBJECT
 
 public:
+    // What a save is refused with when the ID cannot go into PAGE.
+    static const QString pagerIdRule;
+
     TcontactsGridForm(const Settings& settings, const ServiceTable& services, OperatorDialogs& dialogs);
     ~TcontactsGridForm() override;
 
