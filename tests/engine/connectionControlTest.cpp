@@ -281,5 +281,174 @@ TEST_F(ConnectionControl, AlternateWhoseHostIsRefusedGivesTheServiceUp) {
     EXPECT_TRUE(logFile().contains("ERROR connecting to service, SRVC:ACMEORG, CONTACTS:"));
 }
 
+// Mended: a single page sent to the alternate address is one job with one outcome. The close that
+// tryAlt makes of the primary is not the end of the job, the alternate pages the whole message from
+// its first chunk, and a page the primary already took is not paged again.
+struct AlternateCase {
+    const char* what;
+    bool primaryGreets;
+    std::function<bool(const QString& line)> primaryIgnores; // the primary leaves these unanswered
+    QStringList alternateWire;                               // empty: the alternate is never tried
+};
+
+class SinglePageAlternate : public ConnectionControl, public ::testing::WithParamInterface<AlternateCase> {};
+
+TEST_P(SinglePageAlternate, EndsWithOneOutcome) {
+    const AlternateCase& c = GetParam();
+    settings.loggingEnabled = true;
+    engine.serviceTable()[1].AltIp = u"backup.test"_s;
+    engine.serviceTable()[1].splitChars = 5;
+    splitIPintoParts(engine.serviceTable());
+    responder = [this, &c](const QString& line, int) {
+        return client.host == u"gw1.test"_s && c.primaryIgnores(line) ? QString() : standardReply(line);
+    };
+    if (!c.primaryGreets) {
+        greeting.clear();
+    }
+    engine.sendButtonClick(single(u"Ann"_s, u"hello world"_s));
+    serve();
+    const qsizetype onPrimary = client.sent.size();
+    greeting = u"220 SNPP ready\r\n"_s;
+    tick(3 * 10);
+    serve();
+    ASSERT_EQ(outputs.reports.size(), 1u);
+    EXPECT_EQ(outputs.reports[0].outcome, JobReport::Outcome::Success);
+    EXPECT_EQ(outputs.phase, u"SUCCESS"_s);
+    EXPECT_FALSE(outputs.phaseHistory.mid(outputs.phaseHistory.lastIndexOf(u"CONNECTING..."_s)).contains(u"FAIL"_s));
+    EXPECT_EQ(outputs.paged, QStringList{u"Ann"_s});
+    EXPECT_TRUE(outputs.notPaged.isEmpty());
+    EXPECT_EQ(logFile().count("Message Sent OK"), 1) << logFile().toStdString();
+    QStringList alternate;
+    for (const QString& line : wire().mid(onPrimary)) {
+        alternate.append(line);
+    }
+    EXPECT_EQ(alternate, c.alternateWire);
+    EXPECT_EQ(client.connectRequests, c.alternateWire.isEmpty() ? 1 : 2);
+}
+
+const QStringList wholeMessage{u"PAGE 101"_s, u"MESS hello"_s, u"SEND"_s, u"PAGE 101"_s, u"MESS  worl"_s, u"SEND"_s,
+                               u"PAGE 101"_s, u"MESS d"_s,     u"SEND"_s, u"QUIT"_s};
+
+INSTANTIATE_TEST_SUITE_P(
+    Primaries, SinglePageAlternate,
+    ::testing::Values(
+        AlternateCase{"primary accepts and never greets", false, [](const QString&) { return true; }, wholeMessage},
+        AlternateCase{"primary stalls after taking PAGE", true,
+                      [](const QString& line) { return line.startsWith(u"MESS"_s); }, wholeMessage},
+        AlternateCase{"primary stalls on the second chunk", true,
+                      [](const QString& line) { return line == u"MESS  worl\r\n"_s; }, wholeMessage},
+        AlternateCase{"primary took the page and leaves QUIT unanswered", true,
+                      [](const QString& line) { return line.startsWith(u"QUIT"_s); }, {}}),
+    test::NamedByWhat());
+
+// Mended: however a service's connection ends, everyone it did not page is named, once, in the
+// results list and to programs waiting on the job, and the tally counts as before. Ann and Bob are
+// on service 1; Cy and Dee on service 2, which always answers.
+struct LeftUnpagedCase {
+    const char* what;
+    std::function<void(ConnectionControl&)> run; // starts the group job and ends service 1 somehow
+    QStringList notPaged;                        // "name: reason"
+    const char* logged;                          // the log line naming them
+};
+
+class LeftUnpaged : public ConnectionControl, public ::testing::WithParamInterface<LeftUnpagedCase> {};
+
+TEST_P(LeftUnpaged, AreNamedOnceAndTheJobGoesOn) {
+    const LeftUnpagedCase& c = GetParam();
+    settings.loggingEnabled = true;
+    c.run(*this);
+    responder = [](const QString& line, int) { return standardReply(line); };
+    serve();
+    EXPECT_EQ(outputs.notPaged, c.notPaged);
+    QStringList everyone = outputs.paged;
+    for (const QString& line : outputs.notPaged) {
+        everyone.append(line.section(u": "_s, 0, 0));
+        EXPECT_TRUE(outputs.results.contains(u"NOT SENT: "_s + line.section(u": "_s, 0, 0) + u" ("_s +
+                                             line.section(u": "_s, 1) + u')'))
+            << outputs.results.join(u'\n').toStdString();
+    }
+    everyone.sort();
+    EXPECT_EQ(everyone, (QStringList{u"Ann"_s, u"Bob"_s, u"Cy"_s, u"Dee"_s})) << "one outcome each";
+    EXPECT_EQ(outputs.results.last(), u"%1 of 4 MESSAGES SENT OK"_s.arg(4 - c.notPaged.size()));
+    EXPECT_GT(outputs.resultsShown, 0);
+    EXPECT_TRUE(logFile().contains(c.logged)) << logFile().toStdString();
+}
+
+// Service 1 greets, takes Ann's page, and then leaves Bob's PAGE unanswered.
+void stallOnBob(ConnectionControl& t) {
+    t.responder = [](const QString& line, int connection) {
+        return connection == 1 && line == u"PAGE 102\r\n"_s ? QString() : test::EngineHarness::standardReply(line);
+    };
+    t.engine.sendButtonClick(t.group(1));
+    t.serve();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, LeftUnpaged,
+    ::testing::Values(
+        LeftUnpagedCase{"connection refused",
+                        [](ConnectionControl& t) {
+                            t.refuseHost = [](const QString& h, int) { return h == u"gw1.test"_s; };
+                            t.engine.sendButtonClick(t.group(1));
+                        },
+                        {u"Ann: Connection refused"_s, u"Bob: Connection refused"_s},
+                        "ERROR connecting to service., SRVC:ACMEORG, CONTACTS:Ann,Bob"},
+        LeftUnpagedCase{"host cannot be set",
+                        [](ConnectionControl& t) {
+                            t.client.failingHosts = {u"gw1.test"_s};
+                            t.engine.sendButtonClick(t.group(1));
+                        },
+                        {u"Ann: cannot set the remote host gw1.test"_s, u"Bob: cannot set the remote host gw1.test"_s},
+                        "ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Ann,Bob"},
+        LeftUnpagedCase{"login refused",
+                        [](ConnectionControl& t) {
+                            t.engine.serviceTable()[1].ip = u"gw1.test,me,pw"_s;
+                            splitIPintoParts(t.engine.serviceTable());
+                            t.responder = [](const QString& line, int) {
+                                return line.startsWith(u"LOGI"_s) ? u"530 Bad login\r\n"_s
+                                                                  : test::EngineHarness::standardReply(line);
+                            };
+                            t.engine.sendButtonClick(t.group(1));
+                            t.serve();
+                        },
+                        {u"Ann: login refused: 530 Bad login"_s, u"Bob: login refused: 530 Bad login"_s},
+                        "ERROR: Login refused, code:530, SRVC:ACMEORG, CONTACTS:Ann,Bob"},
+        LeftUnpagedCase{"time-out with Bob's page in flight",
+                        [](ConnectionControl& t) {
+                            stallOnBob(t);
+                            t.tick(45 * 3 + 3);
+                        },
+                        {u"Bob: no answer in time"_s},
+                        "ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
+        LeftUnpagedCase{"service hangs up with Bob's page in flight",
+                        [](ConnectionControl& t) {
+                            stallOnBob(t);
+                            t.client.serverCloses();
+                        },
+                        {u"Bob: the service closed the connection"_s},
+                        "ERROR: Connection lost while sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
+        LeftUnpagedCase{"connection reset with Bob's page in flight",
+                        [](ConnectionControl& t) {
+                            stallOnBob(t);
+                            t.client.serverCloses(104, u"Connection reset by peer"_s);
+                        },
+                        {u"Bob: Connection reset by peer"_s},
+                        "ERROR: Connection lost while sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
+        LeftUnpagedCase{"cancel with Bob's page in flight",
+                        [](ConnectionControl& t) {
+                            stallOnBob(t);
+                            t.engine.cancelSendButtonClick();
+                        },
+                        {u"Bob: cancelled"_s},
+                        "ERROR: Send cancelled by the operator., SRVC:ACMEORG, CONTACTS:Bob"},
+        LeftUnpagedCase{"cancel while still connecting",
+                        [](ConnectionControl& t) {
+                            t.engine.sendButtonClick(t.group(1));
+                            t.engine.cancelSendButtonClick();
+                        },
+                        {u"Ann: cancelled"_s, u"Bob: cancelled"_s},
+                        "ERROR: Send cancelled by the operator., SRVC:ACMEORG, CONTACTS:Ann,Bob"}),
+    test::NamedByWhat());
+
 } // namespace
 } // namespace corvane

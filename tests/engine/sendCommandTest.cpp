@@ -19,6 +19,7 @@ protected:
         contacts.add(u"Zero"_s, u"900"_s, 0, {2});
         contacts.add(u"Thirteen"_s, u"913"_s, 13, {2});
         contacts.add(u"Nowhere"_s, u"905"_s, 5, {});
+        contacts.add(u"Spaced"_s, u"555 0100"_s, 1, {});
     }
 };
 
@@ -27,6 +28,7 @@ struct UnsendableCase {
     RecipientSelection selection;
     QString status;
     QString phase;
+    QStringList notPaged; // what a program waiting on the job hears
 };
 
 class UnsendableSelection : public SendCommand, public ::testing::WithParamInterface<UnsendableCase> {};
@@ -41,6 +43,7 @@ TEST_P(UnsendableSelection, SaysWhyAndStartsNothing) {
     EXPECT_TRUE(outputs.results.isEmpty()) << "the results list is cleared first";
     EXPECT_EQ(client.connectRequests, 0);
     EXPECT_EQ(engine.job().state, EngineState::Idle);
+    EXPECT_EQ(outputs.notPaged, c.notPaged);
 }
 
 RecipientSelection selection(const QString& marker, const QString& message) {
@@ -57,13 +60,65 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UnsendableCase{"no recipient", selection(QString(), u"hi"_s), u"Error: No recipient selected"_s, u""_s},
         UnsendableCase{"no message", selection(u"Ann"_s, QString()), u"Error: No message entered"_s, u""_s},
-        UnsendableCase{"marker before any selection", SendCommand::single(u"[ ]"_s), problem, u"NONE"_s},
-        UnsendableCase{"select all on an empty list", SendCommand::single(u"[selected names]"_s), problem, u"NONE"_s},
-        UnsendableCase{"unknown contact", SendCommand::single(u"Nobody"_s), problem, u"NONE"_s},
-        UnsendableCase{"service number 0", SendCommand::single(u"Zero"_s), problem, u"NONE"_s},
-        UnsendableCase{"service number 13", SendCommand::single(u"Thirteen"_s), problem, u"NONE"_s},
-        UnsendableCase{"service without host", SendCommand::single(u"Nowhere"_s), problem, u"NONE"_s},
-        UnsendableCase{"direct entry without ID", selection(u"DIRECT ID ENTRY"_s, u"hi"_s), problem, u"NONE"_s}),
+        UnsendableCase{"marker before any selection",
+                       SendCommand::single(u"[ ]"_s),
+                       problem,
+                       u"NONE"_s,
+                       {u"[ ]: no contact of that name"_s}},
+        UnsendableCase{"select all on an empty list",
+                       SendCommand::single(u"[selected names]"_s),
+                       problem,
+                       u"NONE"_s,
+                       {u"[selected names]: no contact of that name"_s}},
+        UnsendableCase{"unknown contact",
+                       SendCommand::single(u"Nobody"_s),
+                       problem,
+                       u"NONE"_s,
+                       {u"Nobody: no contact of that name"_s}},
+        UnsendableCase{"service number 0",
+                       SendCommand::single(u"Zero"_s),
+                       problem,
+                       u"NONE"_s,
+                       {u"Zero: service number 0 names no paging service"_s}},
+        UnsendableCase{"service number 13",
+                       SendCommand::single(u"Thirteen"_s),
+                       problem,
+                       u"NONE"_s,
+                       {u"Thirteen: service number 13 names no paging service"_s}},
+        UnsendableCase{"service without host",
+                       SendCommand::single(u"Nowhere"_s),
+                       problem,
+                       u"NONE"_s,
+                       {u"Nowhere: service 5 cannot be paged"_s}},
+        UnsendableCase{"direct entry without ID",
+                       selection(u"DIRECT ID ENTRY"_s, u"hi"_s),
+                       problem,
+                       u"NONE"_s,
+                       {u"DIRECT ID ENTRY: no pager ID entered"_s}},
+        // Mended: "PAGE 555 0100" pages pager 555 with the password 0100.
+        UnsendableCase{"direct entry with a blank in the ID",
+                       [] {
+                           RecipientSelection s = selection(u"DIRECT ID ENTRY"_s, u"hi"_s);
+                           s.idField = u"555 0100"_s;
+                           return s;
+                       }(),
+                       u"Error: A pager ID is one word, without blanks or control characters"_s,
+                       u"NONE"_s,
+                       {u"DIRECT ID ENTRY: pager ID \"555 0100\" is not one word"_s}},
+        UnsendableCase{"direct entry with a control character in the ID",
+                       [] {
+                           RecipientSelection s = selection(u"DIRECT ID ENTRY"_s, u"hi"_s);
+                           s.idField = u"5550100\x1b"_s;
+                           return s;
+                       }(),
+                       u"Error: A pager ID is one word, without blanks or control characters"_s,
+                       u"NONE"_s,
+                       {u"DIRECT ID ENTRY: pager ID \"5550100\\x1b\" is not one word"_s}},
+        UnsendableCase{"stored ID with a blank",
+                       SendCommand::single(u"Spaced"_s),
+                       u"Error: The pager ID of Spaced is not one word"_s,
+                       u"NONE"_s,
+                       {u"Spaced: pager ID \"555 0100\" is not one word"_s}}),
     test::NamedByWhat());
 
 TEST_F(SendCommand, SendDuringARunningJobChangesNothing) {
@@ -161,6 +216,16 @@ TEST_F(SendCommand, RefusedHostForASingleRecipientIsReportedAndLogged) {
     EXPECT_EQ(outputs.status, u"Error setting remotehost: gw1.test"_s);
     EXPECT_EQ(engine.job().state, EngineState::Idle);
     EXPECT_EQ(logFile(), "3:07:45 PM, ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Ann, MSG:hello\r\n");
+}
+
+// Mended: a queued contact whose stored pager ID is not one word is never sent; it is named not paged
+// and the others are paged.
+TEST_F(SendCommand, QueuedContactWithABlankInItsIdIsNamedAndNeverSent) {
+    engine.sendButtonClick(ticked({u"Ann"_s, u"Spaced"_s, u"Bob"_s}));
+    serve();
+    EXPECT_EQ(wire().filter(u"PAGE"_s), (QStringList{u"PAGE 101"_s, u"PAGE 102"_s}));
+    EXPECT_TRUE(outputs.results.contains(u"NOT SENT: Spaced (pager ID \"555 0100\" is not one word)"_s));
+    EXPECT_EQ(outputs.results.last(), u"2 of 3 MESSAGES SENT OK"_s);
 }
 
 // Mended: a queued name that can no longer be found is passed over, and the rest still paged.

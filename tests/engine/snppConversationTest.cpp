@@ -401,5 +401,24 @@ TEST_F(SnppConversation, QuitAnsweredWithoutGoodbyeWaitsForTheWatchdog) {
     EXPECT_EQ(outputs.reports[0].outcome, JobReport::Outcome::Success);
 }
 
+// Mended: the rest of a reply longer than can be a reply is dropped up to its line end, instead of
+// being taken as the answer to the next command.
+TEST_F(SnppConversation, TailOfAnOverLongReplyIsNoReplyOfItsOwn) {
+    responder = [](const QString& line, int) { return line.startsWith(u"PAGE"_s) ? QString() : standardReply(line); };
+    engine.sendButtonClick(single(u"Jane Doe"_s));
+    serve();
+    ASSERT_EQ(wire(), QStringList{u"PAGE 5551234"_s});
+    client.deliver(u"250 "_s + QString(3000, u'x'));
+    client.deliver(QString(3000, u'x')); // past the limit: answered as the 250 it began with
+    ASSERT_EQ(wire().size(), 2) << "MESS went out";
+    client.deliver(QString(3000, u'x'));
+    client.deliver(u"xxx 554 tail\r\n"_s);
+    responder = [](const QString& line, int) { return standardReply(line); };
+    answered = 1; // the harness answers MESS from here on
+    serve();
+    EXPECT_EQ(wire(), (QStringList{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s}));
+    EXPECT_EQ(outputs.phase, u"SUCCESS"_s);
+}
+
 } // namespace
 } // namespace corvane
