@@ -4,6 +4,7 @@
 // were given.
 #include "contactsFixture.h"
 #include "namedRows.h"
+#include "otherProgram.h"
 #include "platform/oneBased.h"
 #include "printers.h"
 #include "scriptedSnppServer.h"
@@ -167,6 +168,9 @@ TEST_F(CorvanePage, BadArgumentsAndRefusedSelectionsExitTwo) {
         {"unknown option", {u"--bogus"_s}, u"corvane-page: Unknown option"_s},
         {"unknown contact", {u"--to"_s, u"Nobody"_s, u"hi"_s}, u"status: Error: Problem with contact and/or service"_s},
         {"empty message", {u"--to"_s, u"Bob"_s, u""_s}, u"status: Error: No message entered"_s},
+        {"pager ID with a blank",
+         {u"--id"_s, u"555 0100"_s, u"hi"_s},
+         u"corvane-page: --id takes a pager ID as one word, without blanks or control characters"_s},
     };
     for (const auto& c : cases) {
         const Outcome r = run(c.args);
@@ -212,6 +216,10 @@ INSTANTIATE_TEST_SUITE_P(
                                    {u"Far Away"_s, u"Ann Lee"_s},
                                    1,
                                    {u"corvane-page: not paged: Far Away (service 5 cannot be paged)"_s}},
+                      NotPagedCase{"one name alone, not found",
+                                   {u"Nobody"_s},
+                                   2,
+                                   {u"corvane-page: not paged: Nobody (no contact of that name)"_s}},
                       NotPagedCase{"nobody found",
                                    {u"Nobody"_s, u"Noone"_s},
                                    2,
@@ -321,6 +329,109 @@ TEST_F(CorvanePage, GatewayWithASmallLimitGetsItsCommandBeforeEachPage) {
     expected.push_back("QUIT");
     EXPECT_EQ(one.lines(), expected);
 }
+
+// Mended: a pager ID typed in needs no contact, so a table that is missing, unreadable or held by
+// another program does not keep it from being paged.
+struct TableCase {
+    const char* what;
+    std::function<std::unique_ptr<test::OtherProgram>(test::TempWorkingDir& dir)> spoil;
+};
+
+class DirectIdWithoutTheTable : public CorvanePage, public ::testing::WithParamInterface<TableCase> {};
+
+TEST_P(DirectIdWithoutTheTable, IsPagedAllTheSame) {
+    const std::unique_ptr<test::OtherProgram> holder = GetParam().spoil(dir);
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    const Outcome r = run({u"--id"_s, u"4445556"_s, u"Call NOC"_s});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    EXPECT_EQ(one.lines().front(), "PAGE 4445556");
+}
+
+INSTANTIATE_TEST_SUITE_P(Tables, DirectIdWithoutTheTable,
+                         ::testing::Values(TableCase{"table missing",
+                                                     [](test::TempWorkingDir& dir) {
+                                                         QFile::remove(dir.filePath(u"contacts.nx1"_s));
+                                                         return std::unique_ptr<test::OtherProgram>();
+                                                     }},
+                                           TableCase{"table not a table",
+                                                     [](test::TempWorkingDir& dir) {
+                                                         dir.write(u"contacts.nx1"_s, "not a database at all");
+                                                         return std::unique_ptr<test::OtherProgram>();
+                                                     }},
+                                           TableCase{"table locked by another program",
+                                                     [](test::TempWorkingDir& dir) {
+                                                         auto other = std::make_unique<test::OtherProgram>(
+                                                             dir.filePath(u"contacts.nx1"_s));
+                                                         other->run("BEGIN EXCLUSIVE");
+                                                         return other;
+                                                     }}),
+                         test::NamedByWhat());
+
+// Mended: a refused delivery time is said on standard error; the page went out, so the exit status
+// is still 0.
+TEST_F(CorvanePage, RefusedHoldIsSaidAndThePageStillCounts) {
+    ScriptedSnppServer one(
+        [](const std::string& line, int) {
+            return line.rfind("HOLD", 0) == 0 ? Reply("550 No delayed delivery\r\n")
+                                              : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n");
+    serve(1, one);
+    const Outcome r = run({u"--to"_s, u"Ann Lee"_s, u"--hold"_s, u"261231120000"_s, u"Year end"_s});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    EXPECT_EQ(r.err, QStringList{u"corvane-page: hold refused by LOOPBCK (550 No delayed delivery); paged at once"_s});
+}
+
+// Mended: whatever service 1's gateway does, every member of the group is either paged (its
+// "Sending to" line followed by "MESSAGE SENT OK") or named once on standard error with the reason.
+struct AccountedCase {
+    const char* what;
+    ScriptedSnppServer::Responder responder; // null: nothing listens on service 1
+    QString reason;                          // given for Ann Lee and Bob
+};
+
+class EveryRecipientAccountedFor : public CorvanePage, public ::testing::WithParamInterface<AccountedCase> {};
+
+TEST_P(EveryRecipientAccountedFor, OnStandardErrorOrAsPaged) {
+    const AccountedCase& c = GetParam();
+    dir.write(u"corvane3.ini"_s, "[General]\r\ntimeout=1\r\n");
+    std::unique_ptr<ScriptedSnppServer> one;
+    if (c.responder) {
+        one = std::make_unique<ScriptedSnppServer>(c.responder, "220 ready\r\n");
+        serve(1, *one);
+    }
+    ScriptedSnppServer two(nullptr, "220 ready\r\n");
+    serve(2, two);
+    const Outcome r = run({u"--group"_s, u"3"_s, u"Fire drill"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    for (const QString& name : {u"Ann Lee"_s, u"Bob"_s, u"Cy"_s}) {
+        const QStringList named = r.err.filter(u"not paged: "_s + name + u" ("_s);
+        const qsizetype sending = r.out.indexOf(u"Sending to: "_s + name + u" ..."_s);
+        const bool paged = sending >= 0 && r.out.value(sending + 1) == u"MESSAGE SENT OK"_s;
+        EXPECT_EQ(named.size() + (paged ? 1 : 0), 1) << name.toStdString() << "\n" << r.err.join(u'\n').toStdString();
+        if (name != u"Cy"_s) {
+            EXPECT_EQ(named.value(0), u"corvane-page: not paged: "_s + name + u" ("_s + c.reason + u')');
+        }
+    }
+    EXPECT_EQ(r.out.value(r.out.size() - 2), u"1 of 3 MESSAGES SENT OK"_s);
+}
+
+ScriptedSnppServer::Responder answering(const std::string& verb, Reply reply) {
+    return [verb, reply](const std::string& line, int) {
+        return line.rfind(verb, 0) == 0 ? reply : ScriptedSnppServer::standardReply(line);
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gateways, EveryRecipientAccountedFor,
+    ::testing::Values(AccountedCase{"nothing listens", nullptr, u"Connection refused"_s},
+                      AccountedCase{"refuses every page", answering("PAGE", Reply("550 Unknown pager\r\n")),
+                                    u"550 Unknown pager"_s},
+                      AccountedCase{"hangs up on the first page", answering("PAGE", Reply::hangUp(false)),
+                                    u"the service closed the connection"_s},
+                      AccountedCase{"never answers a page", answering("PAGE", Reply::none()), u"no answer in time"_s}),
+    test::NamedByWhat());
 
 } // namespace
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "contactsFixture.h"
 #include "namedRows.h"
+#include "otherProgram.h"
 #include "platform/error.h"
 #include "printers.h"
 
@@ -270,19 +271,7 @@ TEST_F(ContactsCursorTest, ValuesAreStoredAsTypedWithoutSqlMeaning) {
     EXPECT_EQ(cursor.RecordCount(), 1);
 }
 
-// A second program on the same file: a plain SQLite connection that does not wait for locks.
-class OtherProgram {
-public:
-    explicit OtherProgram(const QString& file) {
-        sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
-    }
-    ~OtherProgram() { sqlite3_close(m_db); }
-    // SQLite's result code of running the statements.
-    int run(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+using test::OtherProgram;
 
 TEST(ContactsTable, OpenRefusesATableWithoutEveryColumnOrItsUniqueNameIndex) {
     const QString allColumns = u"name TEXT NOT NULL COLLATE NOCASE, id TEXT, serviceNumber INTEGER, password TEXT, "

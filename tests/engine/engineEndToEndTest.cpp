@@ -6,6 +6,7 @@
 #include "engine/recipientSelection.h"
 #include "eventLoopWait.h"
 #include "fixedClock.h"
+#include "otherProgram.h"
 #include "printers.h"
 #include "recordingOutputs.h"
 #include "scriptedSnppServer.h"
@@ -169,6 +170,50 @@ TEST_F(EngineEndToEnd, ReplySplitOverTwoSegmentsStillCounts) {
     EXPECT_EQ(splitting.lines().back(), "QUIT");
     std::lock_guard lock(counting.mutex);
     EXPECT_TRUE(counting.texts.contains(u"25"_s)) << "the first half came on its own";
+}
+
+// Mended: another program holding a write lock on the contacts table past the lookup's wait, in the
+// middle of a group send, costs only the recipients whose lookups ran out of time; they are named
+// with the reason, and the job goes on to its tally.
+TEST_F(EngineEndToEnd, TableBusyElsewhereMidJobCostsOnlyTheLookupsThatTimedOut) {
+    std::atomic<bool> locked{false};
+    std::thread other;
+    const QString file = dataModule.tableFilePath();
+    ScriptedSnppServer one([&](const std::string& line, int) {
+        if (line == "PAGE 101" && !other.joinable()) {
+            // Ann's page is under way: another program takes the table for longer than one lookup
+            // waits, and lets go before a second lookup has waited as long.
+            other = std::thread([&] {
+                test::OtherProgram program(file);
+                program.run("BEGIN EXCLUSIVE");
+                locked = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(4500));
+                program.run("COMMIT");
+            });
+            while (!locked) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        return ScriptedSnppServer::standardReply(line);
+    });
+    ScriptedSnppServer two;
+    pointServiceAt(1, one);
+    pointServiceAt(2, two);
+    RecipientSelection s = selection(u"[selected names]"_s);
+    s.tickedNames = QStringList{u"Ann"_s, u"Bob"_s, u"Cy"_s};
+    engine.sendButtonClick(s);
+    const bool ended = test::waitUntil([&] { return !outputs.reports.empty(); }, 20000);
+    if (other.joinable()) {
+        other.join();
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(outputs.paged, (QStringList{u"Ann"_s, u"Cy"_s}));
+    ASSERT_EQ(outputs.notPaged.size(), 1);
+    EXPECT_TRUE(outputs.notPaged[0].startsWith(
+        u"Bob: The contacts table is in use by another program and could not be read"_s))
+        << outputs.notPaged[0].toStdString();
+    EXPECT_EQ(outputs.results.last(), u"2 of 3 MESSAGES SENT OK"_s);
+    EXPECT_EQ(outputs.phase, u"DONE"_s);
 }
 
 } // namespace
