@@ -3,7 +3,8 @@
 // deferred requests and Cancel, for single, direct-ID and group jobs. Besides "no crash", it checks
 // what must always hold:
 // - the job is Idle right after any close;
-// - no recipient is tried twice or gets two outcome lines;
+// - every chosen recipient gets exactly one outcome (paged, or not paged with a reason), and the
+//   results list agrees: one "MESSAGE SENT OK" per paged recipient, one "NOT SENT" line per other;
 // - the tally counts no more than were queued, and the report agrees with the results list;
 // - nothing is sent on a connection before a greeting came on it;
 // - every command line ends in CR LF and holds no other CR or LF.
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     if ((shape & 0x40) != 0) {
         engine.setHoldValue(QStringLiteral("261231120000"));
     }
-    contacts.add(QStringLiteral("Ann"), QStringLiteral("101\r\nQUIT"), 1, {1});
+    contacts.add(QStringLiteral("Ann"), QStringLiteral("101"), 1, {1}, QStringLiteral("pw\r\nQUIT"));
     contacts.add(QStringLiteral("Bob"), QStringLiteral("102"), 1, {1});
     contacts.add(QStringLiteral("Cy"), QStringLiteral("201"), 2, {1});
     contacts.add(QStringLiteral("Dee"), QStringLiteral("501"), 5, {1});
@@ -92,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         break;
     case 1:
         selection.toMarker = directIdEntryMarker;
-        selection.idField = QStringLiteral("4445\r\n556");
+        selection.idField = (shape & 0x20) != 0 ? QStringLiteral("4445\r\n556") : QStringLiteral("4445556");
         break;
     default:
         selection.groupMode = true;
@@ -194,27 +195,41 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         const QString body = line.chopped(2);
         require(!body.contains(u'\r') && !body.contains(u'\n'));
     }
-    // One outcome per recipient at most; nobody tried twice.
-    QStringList tried;
+    // One outcome per chosen recipient; the results list names each queued one once.
+    QStringList named;
+    int paged = 0;
+    for (const RecipientOutcome& outcome : outputs.outcomes) {
+        require(!named.contains(outcome.name));
+        named.append(outcome.name);
+        require(outcome.paged == outcome.reason.isEmpty());
+        paged += outcome.paged ? 1 : 0;
+    }
     bool outcomeAllowed = false;
     int sentOk = 0;
+    int notSent = 0;
     for (const QString& line : outputs.results) {
         if (line.startsWith(QStringLiteral("Sending to: "))) {
-            require(!tried.contains(line));
-            tried.append(line);
             outcomeAllowed = true;
         } else if (line == QStringLiteral("MESSAGE SENT OK")) {
             require(outcomeAllowed);
             outcomeAllowed = false;
             ++sentOk;
+        } else if (line.startsWith(QStringLiteral("NOT SENT: "))) {
+            outcomeAllowed = false;
+            ++notSent;
         }
     }
     require(outputs.reports.size() <= 1);
     for (const JobReport& report : outputs.reports) {
         require(report.sentOk <= report.total);
+        require(report.sentOk == paged);
         if (report.outcome == JobReport::Outcome::Tally) {
             require(report.sentOk == sentOk);
             require(report.total == 4); // Dee's service has no port, but she is queued and counted
+            require(sentOk + notSent == 4);
+            require(named.size() == 4);
+        } else {
+            require(named.size() == 1);
         }
     }
     return 0;

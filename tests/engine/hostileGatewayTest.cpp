@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -146,20 +147,38 @@ protected:
             }
         }
     }
-    // No recipient has more than one outcome line, and none is tried twice.
-    void expectOneOutcomeEach() {
+    // Every chosen recipient has exactly one outcome: in the results list, "Sending to" followed by
+    // "MESSAGE SENT OK", or a "NOT SENT" line naming it; and to a program waiting on the job, paged
+    // or not paged. Nobody is tried twice.
+    void expectOneOutcomeEach(const QStringList& chosen) {
         QStringList tried;
-        bool outcomeAllowed = false;
+        QStringList fromResults;
+        QString pending;
         for (const QString& line : outputs.results) {
             if (line.startsWith(u"Sending to: "_s)) {
                 EXPECT_FALSE(tried.contains(line)) << "paged twice: " << line.toStdString();
                 tried.append(line);
-                outcomeAllowed = true;
+                pending = line.mid(12).chopped(4);
             } else if (line == u"MESSAGE SENT OK"_s) {
-                EXPECT_TRUE(outcomeAllowed) << "an outcome with no recipient before it";
-                outcomeAllowed = false;
+                EXPECT_FALSE(pending.isEmpty()) << "an outcome with no recipient before it";
+                fromResults.append(std::exchange(pending, QString()));
+            } else if (line.startsWith(u"NOT SENT: "_s)) {
+                fromResults.append(line.mid(10).section(u" ("_s, 0, 0));
+                pending.clear();
             }
         }
+        QStringList fromOutcomes;
+        for (const RecipientOutcome& outcome : outputs.outcomes) {
+            fromOutcomes.append(outcome.name);
+            EXPECT_EQ(outcome.paged, outcome.reason.isEmpty()) << outcome.name.toStdString();
+        }
+        QStringList expected = chosen;
+        expected.sort();
+        fromResults.sort();
+        fromOutcomes.sort();
+        EXPECT_EQ(fromResults, expected) << outputs.results.join(u'\n').toStdString();
+        EXPECT_EQ(fromOutcomes, expected);
+        EXPECT_EQ(outputs.paged.size(), outputs.results.count(u"MESSAGE SENT OK"_s));
     }
 };
 
@@ -183,6 +202,9 @@ TEST_P(HostileGateway, SinglePageEndsWithTheRightOutcome) {
         EXPECT_EQ(outputs.phase, cell.single == Single::Success ? u"SUCCESS"_s : u"FAIL"_s);
     }
     EXPECT_TRUE(test::waitUntil([&] { return engine.isIdle(); }, 15000));
+    ASSERT_EQ(outputs.outcomes.size(), 1u) << "one outcome for the one recipient";
+    EXPECT_EQ(outputs.outcomes[0].name, u"Ann"_s);
+    EXPECT_EQ(outputs.outcomes[0].paged, cell.single == Single::Success);
     expectWholeLogLines();
 }
 
@@ -206,7 +228,7 @@ TEST_P(HostileGateway, GroupOverTwoServicesEndsWithTheRightTally) {
     EXPECT_EQ(report.allPaged(), cell.groupSentOk == 4);
     EXPECT_EQ(outputs.results.count(u"MESSAGE SENT OK"_s), cell.groupSentOk);
     EXPECT_EQ(outputs.results.last(), u"%1 of 4 MESSAGES SENT OK"_s.arg(cell.groupSentOk));
-    expectOneOutcomeEach();
+    expectOneOutcomeEach(group.tickedNames);
     expectWholeLogLines();
 }
 

@@ -120,6 +120,24 @@ TEST_F(ContactsWindow, NewContactThenUpdateWithNothingTypedIsRefused) {
     EXPECT_EQ(dialogs.messages, (QStringList{u"Name and ID must have values"_s, u"Operation aborted"_s}));
 }
 
+// Mended: PAGE takes the ID, a blank and the pager's password, so a pager ID with a blank in it
+// would page another pager: Update refuses it, typed as the operator types it.
+TEST_F(ContactsWindow, PagerIdWithABlankIsRefusedOnUpdate) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.selectRow(0);
+        type(g.idEdit, u"555 0100"_s);
+        QTest::mouseClick(g.Updatebutton, Qt::LeftButton);
+        EXPECT_EQ(cursor().State(), dsEdit) << "still editing, the typed ID kept";
+        EXPECT_EQ(g.idEdit->text(), u"555 0100"_s);
+        g.cancelButton->click();
+    });
+    EXPECT_EQ(dialogs.messages, (QStringList{TcontactsGridForm::pagerIdRule, u"Operation aborted"_s}));
+    LookedUpContact stored;
+    ASSERT_TRUE(form().lookupContact(u"Ann"_s, stored));
+    EXPECT_EQ(stored.id, u"1"_s);
+}
+
 TEST_F(ContactsWindow, EmptyNewContactIsDroppedByAClickOnAnotherRow) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {

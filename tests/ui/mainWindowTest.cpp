@@ -172,5 +172,41 @@ TEST_F(MainWindow, MessageEditorIsFirstInTabOrder) {
     EXPECT_LT(order.indexOf(u"typeNameedit"_s), order.indexOf(u"groupsListBox"_s));
 }
 
+// Mended: a group send that reaches nobody shows the results window, with the tally and whom it
+// did not page, instead of a bare "DONE".
+TEST_F(MainWindow, GroupThatReachesNobodyShowsTheResultsWithEveryoneNamed) {
+    test::RefusingPort nobodyListens;
+    writeSettings("[Groups]\r\ngroup1Name=Night\r\n");
+    TForm1& f = start({{u"Dana"_s, u"5557777"_s, 1, {1}}, {u"Eli"_s, u"5558888"_s, 1, {1}}});
+    test::pointService(f.engine().serviceTable(), 1, u"127.0.0.1"_s, nobodyListens.port());
+    QListWidget* groups = ui(f).groupsListBox;
+    QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(0)).center());
+    ui(f).pickButtons[1]->click();
+    QTest::mouseClick(ui(f).sendButton, Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return ui(f).messageStatusLabel->text() == u"DONE"_s; }, 8000))
+        << ui(f).messageStatusLabel->text().toStdString() << " / " << ui(f).StatusBar1->currentMessage().toStdString()
+        << " / " << ui(f).toNameLabel->text().toStdString();
+    EXPECT_TRUE(windows->sendingMemoForm.isVisible());
+    EXPECT_EQ(windows->sendingMemoForm.lines(),
+              (QStringList{u"CONNECTING TO SERVICE: CORVANE ..."_s, u"NOT SENT: Dana (Connection refused)"_s,
+                           u"NOT SENT: Eli (Connection refused)"_s, u""_s, u"0 of 2 MESSAGES SENT OK"_s}));
+}
+
+// Mended: a pager ID typed with a blank is refused where it was typed; nothing goes on the wire.
+TEST_F(MainWindow, DirectEntryWithABlankIsRefusedAndNothingIsSent) {
+    test::ScriptedSnppServer server;
+    TForm1& f = start();
+    test::pointService(f.engine().serviceTable(), 1, u"127.0.0.1"_s, server.port());
+    ui(f).editIdButton->click();
+    QTest::keyClicks(ui(f).toIdedit, u"555 0100"_s);
+    ui(f).pickButtons[1]->click();
+    QTest::mouseClick(ui(f).sendButton, Qt::LeftButton);
+    EXPECT_EQ(ui(f).StatusBar1->currentMessage(),
+              u"Error: A pager ID is one word, without blanks or control characters"_s);
+    EXPECT_TRUE(f.engine().isIdle());
+    test::runEventsFor(100);
+    EXPECT_EQ(server.sessions(), 0);
+}
+
 } // namespace
 } // namespace corvane
