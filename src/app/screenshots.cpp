@@ -119,7 +119,9 @@ int main(int argc, char** argv) {
     windows.sendingMemoForm.clearLines();
     for (const QString& line :
          {u"CONNECTING TO SERVICE: CORVANE ..."_s, u"Sending to: Adams, Ann ..."_s, u"MESSAGE SENT OK"_s,
-          u"Sending to: Grant, Gil ..."_s, u"MESSAGE SENT OK"_s, u""_s, u"2 of 2 MESSAGES SENT OK"_s}) {
+          u"Sending to: Fox, Finn ..."_s, u"NOT SENT: Fox, Finn (550 Invalid pager)"_s, u"Sending to: Grant, Gil ..."_s,
+          u"MESSAGE SENT OK"_s, u"CONNECTING TO SERVICE: CORVANE -ENCRY ..."_s,
+          u"NOT SENT: Hart, Hal (Connection refused)"_s, u""_s, u"2 of 4 MESSAGES SENT OK"_s}) {
         windows.sendingMemoForm.appendLine(line);
     }
     windows.sendingMemoForm.show();

@@ -79,10 +79,11 @@ bool Statement::step() {
     sqlite3_reset(m_stmt);
     if ((m_lastError & 0xff) == SQLITE_BUSY) {
         // A lookup that meets another program's write was changing nothing: say what failed.
-        text = sqlite3_stmt_readonly(m_stmt) != 0
-                   ? u"The contacts table is in use by another program and could not be read; try again (%1)"_s.arg(text)
-                   : u"The contacts table is in use by another program and could not be changed; try again (%1)"_s.arg(
-                         text);
+        text =
+            sqlite3_stmt_readonly(m_stmt) != 0
+                ? u"The contacts table is in use by another program and could not be read; try again (%1)"_s.arg(text)
+                : u"The contacts table is in use by another program and could not be changed; try again (%1)"_s.arg(
+                      text);
     }
     throw Error(text);
 }

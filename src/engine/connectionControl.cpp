@@ -227,7 +227,9 @@ void PagingEngine::endSingleJob() {
     } else {
         m_job.recipientInFlight = false;
         reportNotPaged(m_job.contactName, m_job.pagerId, m_job.currentService,
-                       m_cancelling ? u"cancelled"_s : m_endReason.isEmpty() ? u"not paged"_s : m_endReason);
+                       m_cancelling            ? u"cancelled"_s
+                       : m_endReason.isEmpty() ? u"not paged"_s
+                                               : m_endReason);
     }
     JobReport report;
     report.outcome = m_delivered    ? JobReport::Outcome::Success

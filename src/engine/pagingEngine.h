@@ -139,21 +139,21 @@ private:
     ServiceTable m_services;
     SendJob m_job;
     const ActivityLog& m_log;
-    LookedUpContact m_lookedUp;    // the last contact found by the Send command
-    bool m_disconnectSeen = false; // a Disconnected came while FailIt or tryAlt closed the client
-    QString m_replyBuffer;         // received text not yet ending in a line break
+    LookedUpContact m_lookedUp;      // the last contact found by the Send command
+    bool m_disconnectSeen = false;   // a Disconnected came while FailIt or tryAlt closed the client
+    QString m_replyBuffer;           // received text not yet ending in a line break
     bool m_discardToLineEnd = false; // an over-long reply was answered: drop the rest of its line
-    bool m_closeRequested = false; // this connection is being closed: read no further replies
-    bool m_holdWarned = false;     // the refused HOLD of this connection is logged already
-    bool m_jobRunning = false;     // a started job has not been reported ended yet
-    bool m_delivered = false;      // single recipient: the last chunk was accepted
-    bool m_cancelling = false;     // single recipient: the operator's Cancel is ending it
-    bool m_abandoning = false;     // FailIt or Cancel is closing the client: it sets the phase itself
-    bool m_switching = false;      // tryAlt is closing the primary: the job goes on on the alternate
-    bool m_holdRefused = false;    // the current recipient's page goes out at once: HOLD was refused
-    QString m_endReason;           // why the connection under way ended, as first known
-    int m_skipped = 0;             // chosen recipients of this job that were never queued
-    QString m_phase;               // the phase word last shown
+    bool m_closeRequested = false;   // this connection is being closed: read no further replies
+    bool m_holdWarned = false;       // the refused HOLD of this connection is logged already
+    bool m_jobRunning = false;       // a started job has not been reported ended yet
+    bool m_delivered = false;        // single recipient: the last chunk was accepted
+    bool m_cancelling = false;       // single recipient: the operator's Cancel is ending it
+    bool m_abandoning = false;       // FailIt or Cancel is closing the client: it sets the phase itself
+    bool m_switching = false;        // tryAlt is closing the primary: the job goes on on the alternate
+    bool m_holdRefused = false;      // the current recipient's page goes out at once: HOLD was refused
+    QString m_endReason;             // why the connection under way ended, as first known
+    int m_skipped = 0;               // chosen recipients of this job that were never queued
+    QString m_phase;                 // the phase word last shown
 };
 
 } // namespace corvane

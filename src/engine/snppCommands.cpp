@@ -81,8 +81,8 @@ QString notAPagerIdReason(const QString& id) {
     }
     QString shown;
     for (const QChar c : id) {
-        shown += isControl(c.unicode()) ? u"\\x"_s + QString::number(c.unicode(), 16).rightJustified(2, u'0')
-                                        : QString(c);
+        shown +=
+            isControl(c.unicode()) ? u"\\x"_s + QString::number(c.unicode(), 16).rightJustified(2, u'0') : QString(c);
     }
     return u"pager ID \"%1\" is not one word"_s.arg(shown);
 }

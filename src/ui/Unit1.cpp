@@ -533,7 +533,8 @@ void TForm1::recipientOutcome(const RecipientOutcome&) {}
 
 // The operator asked for a later delivery; a page that goes out at once must not pass unsaid.
 void TForm1::holdRefused(const QString& serviceName, const QString& reply) {
-    setStatusText(u"Warning: "_s + serviceName + u" did not accept the delivery time ("_s + reply + u"); paged at once"_s);
+    setStatusText(u"Warning: "_s + serviceName + u" did not accept the delivery time ("_s + reply +
+                  u"); paged at once"_s);
 }
 
 void TForm1::jobEnded(const JobReport& report) {

@@ -106,11 +106,11 @@ TEST_F(CorvanePage, TickedNamesOverTwoServicesReportEachRecipientAndTheTally) {
     serve(2, two);
     const Outcome r = run({u"--to"_s, u"Cy"_s, u"--to"_s, u"Bob"_s, u"--to"_s, u"Ann Lee"_s, u"-"_s}, "Fire drill\n");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, (QStringList{u"CONNECTING TO SERVICE: LOOPBCK ..."_s, u"Sending to: Bob ..."_s,
-                                  u"NOT SENT: Bob (550 No such pager)"_s, u"Sending to: Ann Lee ..."_s,
-                                  u"MESSAGE SENT OK"_s,
-                                  u"CONNECTING TO SERVICE: LOOPBCK -ENCRY ..."_s, u"Sending to: Cy ..."_s,
-                                  u"MESSAGE SENT OK"_s, u"2 of 3 MESSAGES SENT OK"_s, u"DONE"_s}));
+    EXPECT_EQ(r.out,
+              (QStringList{u"CONNECTING TO SERVICE: LOOPBCK ..."_s, u"Sending to: Bob ..."_s,
+                           u"NOT SENT: Bob (550 No such pager)"_s, u"Sending to: Ann Lee ..."_s, u"MESSAGE SENT OK"_s,
+                           u"CONNECTING TO SERVICE: LOOPBCK -ENCRY ..."_s, u"Sending to: Cy ..."_s,
+                           u"MESSAGE SENT OK"_s, u"2 of 3 MESSAGES SENT OK"_s, u"DONE"_s}));
     EXPECT_EQ(r.err.filter(u"not paged"_s), QStringList{u"corvane-page: not paged: Bob (550 No such pager)"_s});
     EXPECT_EQ(one.lines()[0], "PAGE 102");
     EXPECT_EQ(one.lines()[2], "MESS Fire drill") << "the line end from standard input is not paged";

@@ -89,7 +89,8 @@ TEST_F(ConnectionControl, TimeoutDuringProgressAbandonsTheServiceAndGoesOn) {
     // Mended: Bob, whose page was under way, is named in the time-out line and reported not paged.
     EXPECT_TRUE(logFile().contains("ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:Bob, MSG:hello"))
         << logFile().toStdString();
-    EXPECT_TRUE(outputs.results.contains(u"NOT SENT: Bob (no answer in time)"_s)) << outputs.results.join(u'\n').toStdString();
+    EXPECT_TRUE(outputs.results.contains(u"NOT SENT: Bob (no answer in time)"_s))
+        << outputs.results.join(u'\n').toStdString();
     EXPECT_EQ(outputs.notPaged, QStringList{u"Bob: no answer in time"_s});
 }
 
@@ -326,19 +327,21 @@ TEST_P(SinglePageAlternate, EndsWithOneOutcome) {
     EXPECT_EQ(client.connectRequests, c.alternateWire.isEmpty() ? 1 : 2);
 }
 
-const QStringList wholeMessage{u"PAGE 101"_s, u"MESS hello"_s, u"SEND"_s, u"PAGE 101"_s, u"MESS  worl"_s, u"SEND"_s,
-                               u"PAGE 101"_s, u"MESS d"_s,     u"SEND"_s, u"QUIT"_s};
+const QStringList wholeMessage{u"PAGE 101"_s, u"MESS hello"_s, u"SEND"_s,   u"PAGE 101"_s, u"MESS  worl"_s,
+                               u"SEND"_s,     u"PAGE 101"_s,   u"MESS d"_s, u"SEND"_s,     u"QUIT"_s};
 
 INSTANTIATE_TEST_SUITE_P(
     Primaries, SinglePageAlternate,
-    ::testing::Values(
-        AlternateCase{"primary accepts and never greets", false, [](const QString&) { return true; }, wholeMessage},
-        AlternateCase{"primary stalls after taking PAGE", true,
-                      [](const QString& line) { return line.startsWith(u"MESS"_s); }, wholeMessage},
-        AlternateCase{"primary stalls on the second chunk", true,
-                      [](const QString& line) { return line == u"MESS  worl\r\n"_s; }, wholeMessage},
-        AlternateCase{"primary took the page and leaves QUIT unanswered", true,
-                      [](const QString& line) { return line.startsWith(u"QUIT"_s); }, {}}),
+    ::testing::Values(AlternateCase{"primary accepts and never greets", false, [](const QString&) { return true; },
+                                    wholeMessage},
+                      AlternateCase{"primary stalls after taking PAGE", true,
+                                    [](const QString& line) { return line.startsWith(u"MESS"_s); }, wholeMessage},
+                      AlternateCase{"primary stalls on the second chunk", true,
+                                    [](const QString& line) { return line == u"MESS  worl\r\n"_s; }, wholeMessage},
+                      AlternateCase{"primary took the page and leaves QUIT unanswered",
+                                    true,
+                                    [](const QString& line) { return line.startsWith(u"QUIT"_s); },
+                                    {}}),
     test::NamedByWhat());
 
 // Mended: however a service's connection ends, everyone it did not page is named, once, in the
@@ -385,69 +388,70 @@ void stallOnBob(ConnectionControl& t) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ends, LeftUnpaged,
-    ::testing::Values(
-        LeftUnpagedCase{"connection refused",
-                        [](ConnectionControl& t) {
-                            t.refuseHost = [](const QString& h, int) { return h == u"gw1.test"_s; };
-                            t.engine.sendButtonClick(t.group(1));
-                        },
-                        {u"Ann: Connection refused"_s, u"Bob: Connection refused"_s},
-                        "ERROR connecting to service., SRVC:ACMEORG, CONTACTS:Ann,Bob"},
-        LeftUnpagedCase{"host cannot be set",
-                        [](ConnectionControl& t) {
-                            t.client.failingHosts = {u"gw1.test"_s};
-                            t.engine.sendButtonClick(t.group(1));
-                        },
-                        {u"Ann: cannot set the remote host gw1.test"_s, u"Bob: cannot set the remote host gw1.test"_s},
-                        "ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Ann,Bob"},
-        LeftUnpagedCase{"login refused",
-                        [](ConnectionControl& t) {
-                            t.engine.serviceTable()[1].ip = u"gw1.test,me,pw"_s;
-                            splitIPintoParts(t.engine.serviceTable());
-                            t.responder = [](const QString& line, int) {
-                                return line.startsWith(u"LOGI"_s) ? u"530 Bad login\r\n"_s
-                                                                  : test::EngineHarness::standardReply(line);
-                            };
-                            t.engine.sendButtonClick(t.group(1));
-                            t.serve();
-                        },
-                        {u"Ann: login refused: 530 Bad login"_s, u"Bob: login refused: 530 Bad login"_s},
-                        "ERROR: Login refused, code:530, SRVC:ACMEORG, CONTACTS:Ann,Bob"},
-        LeftUnpagedCase{"time-out with Bob's page in flight",
-                        [](ConnectionControl& t) {
-                            stallOnBob(t);
-                            t.tick(45 * 3 + 3);
-                        },
-                        {u"Bob: no answer in time"_s},
-                        "ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
-        LeftUnpagedCase{"service hangs up with Bob's page in flight",
-                        [](ConnectionControl& t) {
-                            stallOnBob(t);
-                            t.client.serverCloses();
-                        },
-                        {u"Bob: the service closed the connection"_s},
-                        "ERROR: Connection lost while sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
-        LeftUnpagedCase{"connection reset with Bob's page in flight",
-                        [](ConnectionControl& t) {
-                            stallOnBob(t);
-                            t.client.serverCloses(104, u"Connection reset by peer"_s);
-                        },
-                        {u"Bob: Connection reset by peer"_s},
-                        "ERROR: Connection lost while sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
-        LeftUnpagedCase{"cancel with Bob's page in flight",
-                        [](ConnectionControl& t) {
-                            stallOnBob(t);
-                            t.engine.cancelSendButtonClick();
-                        },
-                        {u"Bob: cancelled"_s},
-                        "ERROR: Send cancelled by the operator., SRVC:ACMEORG, CONTACTS:Bob"},
-        LeftUnpagedCase{"cancel while still connecting",
-                        [](ConnectionControl& t) {
-                            t.engine.sendButtonClick(t.group(1));
-                            t.engine.cancelSendButtonClick();
-                        },
-                        {u"Ann: cancelled"_s, u"Bob: cancelled"_s},
-                        "ERROR: Send cancelled by the operator., SRVC:ACMEORG, CONTACTS:Ann,Bob"}),
+    ::testing::Values(LeftUnpagedCase{"connection refused",
+                                      [](ConnectionControl& t) {
+                                          t.refuseHost = [](const QString& h, int) { return h == u"gw1.test"_s; };
+                                          t.engine.sendButtonClick(t.group(1));
+                                      },
+                                      {u"Ann: Connection refused"_s, u"Bob: Connection refused"_s},
+                                      "ERROR connecting to service., SRVC:ACMEORG, CONTACTS:Ann,Bob"},
+                      LeftUnpagedCase{"host cannot be set",
+                                      [](ConnectionControl& t) {
+                                          t.client.failingHosts = {u"gw1.test"_s};
+                                          t.engine.sendButtonClick(t.group(1));
+                                      },
+                                      {u"Ann: cannot set the remote host gw1.test"_s,
+                                       u"Bob: cannot set the remote host gw1.test"_s},
+                                      "ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Ann,Bob"},
+                      LeftUnpagedCase{"login refused",
+                                      [](ConnectionControl& t) {
+                                          t.engine.serviceTable()[1].ip = u"gw1.test,me,pw"_s;
+                                          splitIPintoParts(t.engine.serviceTable());
+                                          t.responder = [](const QString& line, int) {
+                                              return line.startsWith(u"LOGI"_s)
+                                                         ? u"530 Bad login\r\n"_s
+                                                         : test::EngineHarness::standardReply(line);
+                                          };
+                                          t.engine.sendButtonClick(t.group(1));
+                                          t.serve();
+                                      },
+                                      {u"Ann: login refused: 530 Bad login"_s, u"Bob: login refused: 530 Bad login"_s},
+                                      "ERROR: Login refused, code:530, SRVC:ACMEORG, CONTACTS:Ann,Bob"},
+                      LeftUnpagedCase{"time-out with Bob's page in flight",
+                                      [](ConnectionControl& t) {
+                                          stallOnBob(t);
+                                          t.tick(45 * 3 + 3);
+                                      },
+                                      {u"Bob: no answer in time"_s},
+                                      "ERROR: Timeout when sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
+                      LeftUnpagedCase{"service hangs up with Bob's page in flight",
+                                      [](ConnectionControl& t) {
+                                          stallOnBob(t);
+                                          t.client.serverCloses();
+                                      },
+                                      {u"Bob: the service closed the connection"_s},
+                                      "ERROR: Connection lost while sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
+                      LeftUnpagedCase{"connection reset with Bob's page in flight",
+                                      [](ConnectionControl& t) {
+                                          stallOnBob(t);
+                                          t.client.serverCloses(104, u"Connection reset by peer"_s);
+                                      },
+                                      {u"Bob: Connection reset by peer"_s},
+                                      "ERROR: Connection lost while sending to service., SRVC:ACMEORG, CONTACTS:Bob"},
+                      LeftUnpagedCase{"cancel with Bob's page in flight",
+                                      [](ConnectionControl& t) {
+                                          stallOnBob(t);
+                                          t.engine.cancelSendButtonClick();
+                                      },
+                                      {u"Bob: cancelled"_s},
+                                      "ERROR: Send cancelled by the operator., SRVC:ACMEORG, CONTACTS:Bob"},
+                      LeftUnpagedCase{"cancel while still connecting",
+                                      [](ConnectionControl& t) {
+                                          t.engine.sendButtonClick(t.group(1));
+                                          t.engine.cancelSendButtonClick();
+                                      },
+                                      {u"Ann: cancelled"_s, u"Bob: cancelled"_s},
+                                      "ERROR: Send cancelled by the operator., SRVC:ACMEORG, CONTACTS:Ann,Bob"}),
     test::NamedByWhat());
 
 } // namespace

@@ -209,8 +209,8 @@ TEST_F(EngineEndToEnd, TableBusyElsewhereMidJobCostsOnlyTheLookupsThatTimedOut) 
     ASSERT_TRUE(ended);
     EXPECT_EQ(outputs.paged, (QStringList{u"Ann"_s, u"Cy"_s}));
     ASSERT_EQ(outputs.notPaged.size(), 1);
-    EXPECT_TRUE(outputs.notPaged[0].startsWith(
-        u"Bob: The contacts table is in use by another program and could not be read"_s))
+    EXPECT_TRUE(
+        outputs.notPaged[0].startsWith(u"Bob: The contacts table is in use by another program and could not be read"_s))
         << outputs.notPaged[0].toStdString();
     EXPECT_EQ(outputs.results.last(), u"2 of 3 MESSAGES SENT OK"_s);
     EXPECT_EQ(outputs.phase, u"DONE"_s);

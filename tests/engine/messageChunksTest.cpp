@@ -145,8 +145,8 @@ TEST(EncryptedForm, LatinOneCharactersGoOutAsTheirScrambledBytesAndAreRecovered)
 // Mended: characters beyond Latin-1 cross in the network's code page, as the plain form brings
 // them, instead of as the low bytes of their UTF-16 codes (control bytes for dashes and quotes).
 TEST(EncryptedForm, CodePageCharactersArriveAsTheCodePagesBytes) {
-    const QByteArray received = unscramble(payloadOf(encryptedMessLine(u"\u2013\u201c\u201d\u20ac \u0141"_s)),
-                                           scrambleStartKey);
+    const QByteArray received =
+        unscramble(payloadOf(encryptedMessLine(u"\u2013\u201c\u201d\u20ac \u0141"_s)), scrambleStartKey);
     EXPECT_EQ(received, QByteArray("\x96\x93\x94\x80 ?"));
 }
 

@@ -21,11 +21,11 @@ protected:
     // Jane Doe, Bob Smith and Cy Young ticked, and Bob's page refused with reply: what the results
     // list shows, and what a program waiting on the job hears.
     void expectBobsPageRefused(const QString& reply) {
-        EXPECT_EQ(outputs.results,
-                  (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Jane Doe ..."_s,
-                               u"MESSAGE SENT OK"_s, u"Sending to: Bob Smith ..."_s,
-                               u"NOT SENT: Bob Smith ("_s + reply + u')', u"Sending to: Cy Young ..."_s,
-                               u"MESSAGE SENT OK"_s, u""_s, u"2 of 3 MESSAGES SENT OK"_s}));
+        EXPECT_EQ(
+            outputs.results,
+            (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Jane Doe ..."_s, u"MESSAGE SENT OK"_s,
+                         u"Sending to: Bob Smith ..."_s, u"NOT SENT: Bob Smith ("_s + reply + u')',
+                         u"Sending to: Cy Young ..."_s, u"MESSAGE SENT OK"_s, u""_s, u"2 of 3 MESSAGES SENT OK"_s}));
         EXPECT_EQ(outputs.paged, (QStringList{u"Jane Doe"_s, u"Cy Young"_s}));
         EXPECT_EQ(outputs.notPaged, QStringList{u"Bob Smith: "_s + reply});
     }
@@ -132,11 +132,10 @@ TEST_F(SnppConversation, RefusedHoldIsLoggedOncePerConnectionAndThePagesGoOutFor
     EXPECT_EQ(wire(), (QStringList{u"HOLD 130130184500"_s, u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s,
                                    u"HOLD 130130184500"_s, u"PAGE 5550002"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s}));
     EXPECT_EQ(outputs.phase, u"DONE"_s);
-    EXPECT_EQ(logFile(),
-              "3:07:45 PM, WARNING: Server did not accept HOLD command (future delivery)., SRVC:ACMEORG, "
-              "CONTACTS:Jane Doe,Cy Young, MSG:hello\r\n"
-              "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:hello\r\n"
-              "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Cy Young, MSG:hello\r\n");
+    EXPECT_EQ(logFile(), "3:07:45 PM, WARNING: Server did not accept HOLD command (future delivery)., SRVC:ACMEORG, "
+                         "CONTACTS:Jane Doe,Cy Young, MSG:hello\r\n"
+                         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Jane Doe, MSG:hello\r\n"
+                         "3:07:45 PM, Message Sent OK, SRVC:ACMEORG, CONTACT:Cy Young, MSG:hello\r\n");
     EXPECT_EQ(outputs.holdRefusals, QStringList{u"ACMEORG: 550 No future delivery"_s});
 }
 
