@@ -58,8 +58,8 @@ const QString problem = u"Error: Problem with contact and/or service"_s;
 INSTANTIATE_TEST_SUITE_P(
     Selections, UnsendableSelection,
     ::testing::Values(
-        UnsendableCase{"no recipient", selection(QString(), u"hi"_s), u"Error: No recipient selected"_s, u""_s},
-        UnsendableCase{"no message", selection(u"Ann"_s, QString()), u"Error: No message entered"_s, u""_s},
+        UnsendableCase{"no recipient", selection(QString(), u"hi"_s), u"Error: No recipient selected"_s, u""_s, {}},
+        UnsendableCase{"no message", selection(u"Ann"_s, QString()), u"Error: No message entered"_s, u""_s, {}},
         UnsendableCase{"marker before any selection",
                        SendCommand::single(u"[ ]"_s),
                        problem,
