@@ -91,7 +91,6 @@ void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QS
     m_closeRequested = false;
     m_job.state = EngineState::Idle;
     m_job.watchdogSeconds = 0;
-    noteEndReason(StatusCode != 0 ? Description : u"the service closed the connection"_s);
     if (StatusCode != 0) {
         m_outputs.setStatusText(u"Error: "_s + Description);
     }
@@ -99,6 +98,7 @@ void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QS
         // tryAlt closed the primary to try the alternate: the job goes on there.
         return;
     }
+    noteEndReason(StatusCode != 0 ? Description : u"the service closed the connection"_s);
     if (m_job.multiRecipient) {
         m_deferred.postGotDisconnect();
         return;
@@ -153,6 +153,10 @@ void PagingEngine::tryAlt() {
         const QScopedValueRollback switching(m_switching, true);
         m_client.setConnected(false);
     }
+    // The primary may have closed already (then the job stands Idle): whatever ends the alternate
+    // attempt ends this service's turn.
+    const bool primaryWasOpen = m_job.state == EngineState::Idle;
+    m_endReason.clear();
     // The alternate starts the page that was under way from its beginning: the primary may have
     // taken part of it, or none, but never all of it (a page it took is no longer in flight).
     if (m_job.multiRecipient) {
@@ -172,10 +176,13 @@ void PagingEngine::tryAlt() {
         writelogError(u"ERROR connecting to service"_s, true);
         // The service cannot be reached at all now: give it up at once rather than leave the job
         // waiting on a watchdog that may never fire.
-        FailIt(u"cannot set the remote host "_s + service.AltRealIP);
+        noteEndReason(u"cannot set the remote host "_s + service.AltRealIP);
+        FailIt();
+        if (primaryWasOpen && m_job.multiRecipient) {
+            m_deferred.postGotDisconnect(); // the close of the primary asked for none
+        }
         return;
     }
-    m_endReason.clear();
     m_job.state = EngineState::Connecting;
     setPhase(u"CONNECTING..."_s);
     m_job.watchdogSeconds = alternateWatchdog;

@@ -445,6 +445,16 @@ INSTANTIATE_TEST_SUITE_P(
                                       },
                                       {u"Bob: cancelled"_s},
                                       "ERROR: Send cancelled by the operator., SRVC:ACMEORG, CONTACTS:Bob"},
+                      LeftUnpagedCase{"alternate host cannot be set after the primary stalled",
+                                      [](ConnectionControl& t) {
+                                          t.engine.serviceTable()[1].AltIp = u"bad-backup.test"_s;
+                                          splitIPintoParts(t.engine.serviceTable());
+                                          t.client.failingHosts = {u"bad-backup.test"_s};
+                                          stallOnBob(t);
+                                          t.tick(45 * 3 + 3);
+                                      },
+                                      {u"Bob: cannot set the remote host bad-backup.test"_s},
+                                      "ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Bob"},
                       LeftUnpagedCase{"cancel while still connecting",
                                       [](ConnectionControl& t) {
                                           t.engine.sendButtonClick(t.group(1));
