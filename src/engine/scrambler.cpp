@@ -2,28 +2,22 @@
 
 namespace corvane {
 
-QString scramble(QStringView text, quint16 startKey) {
-    QString out(text.size(), Qt::Uninitialized);
-    quint32 key = startKey;
+namespace {
+
+// The low byte of each character: the part of a character the routine works on.
+QByteArray lowBytes(QStringView text) {
+    QByteArray bytes(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const quint32 b = text[i].unicode() & 0xFFu;
-        const quint32 o = (b ^ (key >> 8)) & 0xFFu;
-        out[i] = QChar(char16_t(o));
-        key = ((key + o) * 41027u + 19843u) & 0xFFFFu;
+        bytes[i] = static_cast<char>(text[i].unicode() & 0xFFu);
     }
-    return out;
+    return bytes;
 }
 
-QString unscramble(QStringView scrambled, quint16 startKey) {
-    QString out(scrambled.size(), Qt::Uninitialized);
-    quint32 key = startKey;
-    for (qsizetype i = 0; i < scrambled.size(); ++i) {
-        const quint32 o = scrambled[i].unicode() & 0xFFu;
-        out[i] = QChar(char16_t((o ^ (key >> 8)) & 0xFFu));
-        key = ((key + o) * 41027u + 19843u) & 0xFFFFu;
-    }
-    return out;
+quint32 nextKey(quint32 key, quint32 outputByte) {
+    return ((key + outputByte) * 41027u + 19843u) & 0xFFFFu;
 }
+
+} // namespace
 
 QByteArray scrambleBytes(QByteArrayView bytes, quint16 startKey) {
     QByteArray out(bytes.size(), Qt::Uninitialized);
@@ -31,7 +25,7 @@ QByteArray scrambleBytes(QByteArrayView bytes, quint16 startKey) {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const quint32 o = (static_cast<unsigned char>(bytes[i]) ^ (key >> 8)) & 0xFFu;
         out[i] = static_cast<char>(o);
-        key = ((key + o) * 41027u + 19843u) & 0xFFFFu;
+        key = nextKey(key, o);
     }
     return out;
 }
@@ -42,9 +36,13 @@ QByteArray unscrambleBytes(QByteArrayView scrambled, quint16 startKey) {
     for (qsizetype i = 0; i < scrambled.size(); ++i) {
         const quint32 o = static_cast<unsigned char>(scrambled[i]);
         out[i] = static_cast<char>((o ^ (key >> 8)) & 0xFFu);
-        key = ((key + o) * 41027u + 19843u) & 0xFFFFu;
+        key = nextKey(key, o);
     }
     return out;
+}
+
+QString scramble(QStringView text, quint16 startKey) {
+    return QString::fromLatin1(scrambleBytes(lowBytes(text), startKey));
 }
 
 } // namespace corvane

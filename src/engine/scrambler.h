@@ -14,9 +14,7 @@ QString scramble(QStringView text, quint16 startKey);
 
 // The same routine over bytes: what goes on the wire for a chunk in the network's code page.
 QByteArray scrambleBytes(QByteArrayView bytes, quint16 startKey);
+// What a receiver holding the same start key does: recovers every byte.
 QByteArray unscrambleBytes(QByteArrayView scrambled, quint16 startKey);
-
-// What a receiver holding the same start key does: recovers the low bytes of the original text.
-QString unscramble(QStringView scrambled, quint16 startKey);
 
 } // namespace corvane
