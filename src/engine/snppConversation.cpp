@@ -202,9 +202,6 @@ void PagingEngine::LookForNextIDinList() {
     }
 }
 
-// Pages the first queued name of the current service that can still be found. A name deleted from
-// the contacts while the job runs is passed over (it stays counted in the total), so one missing
-// contact cannot silently drop everyone queued behind it.
 // Pages the first queued name of the current service that can still be paged. A name deleted from
 // the contacts while the job runs, one whose lookup fails (the table busy in another program past
 // its wait) and one whose stored pager ID cannot go into PAGE are passed over with their reason
