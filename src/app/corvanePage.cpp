@@ -19,6 +19,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -342,6 +344,10 @@ int main(int argc, char** argv) {
         {u"group"_s, u"Page every member of group N (1 to 10)."_s, u"N"_s},
         {u"id"_s, u"Page PAGERID directly through service 1."_s, u"PAGERID"_s},
         {u"hold"_s, u"Ask for delivery at YYMMDDHHMMSS."_s, u"YYMMDDHHMMSS"_s},
+        {u"C"_s,
+         u"Run as if started in DIR: the settings file, the log folder and names.txt are taken there (for cron, "
+         "which starts programs in /)."_s,
+         u"DIR"_s},
     });
     parser.addPositionalArgument(u"message"_s, u"The message, or \"-\" for standard input."_s, u"[MESSAGE | -]"_s);
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -353,6 +359,22 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(u"version"_s)) {
         parser.showVersion();
+    }
+
+    // Before anything is read: every relative path (settings, logs) is then DIR's, and nothing is
+    // created where the program was really started.
+    if (parser.isSet(u"C"_s)) {
+        const QString directory = parser.value(u"C"_s);
+        const QFileInfo info(directory);
+        const QString problem = !info.exists()                               ? u"no such directory"_s
+                                : !info.isDir()                              ? u"not a directory"_s
+                                : !info.isReadable() || !info.isExecutable() ? u"cannot be read"_s
+                                : !QDir::setCurrent(directory)               ? u"cannot be entered"_s
+                                                                             : QString();
+        if (!problem.isEmpty()) {
+            printLine(stderr, u"corvane-page: -C "_s + directory + u": "_s + problem);
+            return exitUsage;
+        }
     }
 
     ConsoleDialogs dialogs;

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -54,7 +55,7 @@ protected:
     void serve(int service, const ScriptedSnppServer& server) { ports[service] = server.port(); }
 
     Outcome run(QProcess& process, const QStringList& args, const QByteArray& input = {}) {
-        process.setWorkingDirectory(dir.path());
+        process.setWorkingDirectory(startedIn.isEmpty() ? dir.path() : startedIn);
         setServicePorts(process);
         process.start(dir.filePath(u"corvane-page"_s), args);
         process.write(input);
@@ -84,6 +85,7 @@ protected:
 
     const test::RefusingPort refusing;
     OneBased<int, 2> ports;
+    QString startedIn; // the working directory corvane-page is started in; empty: the test's own
 };
 
 TEST_F(CorvanePage, SingleContactPrintsSuccessAndExitsZero) {
@@ -432,6 +434,41 @@ INSTANTIATE_TEST_SUITE_P(
                                     u"the service closed the connection"_s},
                       AccountedCase{"never answers a page", answering("PAGE", Reply::none()), u"no answer in time"_s}),
     test::NamedByWhat());
+
+// -C DIR: started somewhere else (cron starts programs in /), it reads DIR's settings file and logs
+// in DIR's log folder, and creates nothing where it was started.
+TEST_F(CorvanePage, DirectoryOptionTakesSettingsAndLogFromThere) {
+    dir.write(u"corvane3.ini"_s, "[LOGGING]\r\nloggingEnabled=1\r\n");
+    const QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    startedIn = elsewhere.path();
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    const Outcome r = run({u"-C"_s, dir.path(), u"--to"_s, u"Ann Lee"_s, u"Fire drill"_s});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    EXPECT_EQ(todaysLog().count("Message Sent OK"), 1);
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+TEST_F(CorvanePage, DirectoryOptionThatIsNoDirectoryIsAUsageError) {
+    dir.write(u"plain-file"_s, "x");
+    const struct {
+        const char* what;
+        QString directory;
+        QString error;
+    } cases[] = {
+        {"missing", dir.filePath(u"missing"_s), u"no such directory"_s},
+        {"a file", dir.filePath(u"plain-file"_s), u"not a directory"_s},
+    };
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    for (const auto& c : cases) {
+        const Outcome r = run({u"-C"_s, c.directory, u"--id"_s, u"5550100"_s, u"hi"_s});
+        EXPECT_EQ(r.exitCode, 2) << c.what;
+        EXPECT_EQ(r.err.value(0), u"corvane-page: -C "_s + c.directory + u": "_s + c.error) << c.what;
+    }
+    EXPECT_TRUE(one.lines().empty()) << "nothing was sent";
+}
 
 } // namespace
 } // namespace corvane
