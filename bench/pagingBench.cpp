@@ -353,7 +353,7 @@ int main(int argc, char** argv) {
     // The desktop program: the 10,000-recipient group from the main window, every results line shown.
     bench::QuietDialogs quiet;
     bench::QuietModal modal;
-    ProgramWindows windows(quiet, modal, work.path());
+    ProgramWindows windows(quiet, modal, work.path(), nullptr, work.filePath(QStringLiteral("no-system-services.ini")));
     TForm1& form = windows.Form1;
     form.show();
     QCoreApplication::processEvents();

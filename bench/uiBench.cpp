@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     bench::QuietModal modal;
-    ProgramWindows windows(dialogs, modal, work.path());
+    ProgramWindows windows(dialogs, modal, work.path(), nullptr,
+                           work.filePath(QStringLiteral("no-system-services.ini")));
     windows.Form1.show();
     QCoreApplication::processEvents();
     const double startUp = ms(timer);

@@ -7,6 +7,7 @@
 #include "engine/eventLoopDeferredRequests.h"
 #include "engine/pagingEngine.h"
 #include "engine/recipientSelection.h"
+#include "engine/servicesFile.h"
 #include "engine/snppCommands.h"
 #include "platform/clock.h"
 #include "platform/error.h"
@@ -32,6 +33,10 @@
 
 using namespace Qt::Literals::StringLiterals;
 using namespace corvane;
+
+#ifndef CORVANE_SYSTEM_SERVICES_FILE
+#define CORVANE_SYSTEM_SERVICES_FILE "/etc/corvane/services.ini"
+#endif
 
 namespace {
 
@@ -272,7 +277,7 @@ struct ContactsAccess {
     ContactDirectory& directory() { return store ? static_cast<ContactDirectory&>(*store) : none; }
 };
 
-int pageFromCommandLine(const Request& request, const Settings& settings) {
+int pageFromCommandLine(const Request& request, const Settings& settings, const ServiceTable& services) {
     ContactsAccess contacts(request.selection.toMarker != directIdEntryMarker);
     ContactDirectory& store = contacts.directory();
     SocketClient client;
@@ -289,7 +294,7 @@ int pageFromCommandLine(const Request& request, const Settings& settings) {
         QCoreApplication::exit(0);
     });
     client.setEvents(&guarded);
-    fillBuiltinServiceTable(engine.serviceTable());
+    engine.serviceTable() = services;
     engine.prepareSendJob();
     engine.setHoldValue(request.hold);
 
@@ -344,6 +349,9 @@ int main(int argc, char** argv) {
         {u"group"_s, u"Page every member of group N (1 to 10)."_s, u"N"_s},
         {u"id"_s, u"Page PAGERID directly through service 1."_s, u"PAGERID"_s},
         {u"hold"_s, u"Ask for delivery at YYMMDDHHMMSS."_s, u"YYMMDDHHMMSS"_s},
+        {u"services"_s,
+         u"Read the paging services from FILE instead of services.ini beside the program or /etc/corvane."_s,
+         u"FILE"_s},
         {u"C"_s,
          u"Run as if started in DIR: the settings file, the log folder and names.txt are taken there (for cron, "
          "which starts programs in /)."_s,
@@ -392,10 +400,25 @@ int main(int argc, char** argv) {
         printLine(stderr, u"corvane-page: "_s + usageError);
         return exitUsage;
     }
+    // The services are settled before anything is sent: a faulty file stops the program whole.
+    ServiceTable services;
+    fillBuiltinServiceTable(services);
+    const QString servicesFile =
+        parser.isSet(u"services"_s)
+            ? parser.value(u"services"_s)
+            : findServicesFile(QCoreApplication::applicationDirPath(), QString::fromUtf8(CORVANE_SYSTEM_SERVICES_FILE));
+    if (!servicesFile.isEmpty()) {
+        try {
+            readServicesFile(servicesFile, services);
+        } catch (const Error& e) {
+            printLine(stderr, u"corvane-page: "_s + e.text());
+            return exitUsage;
+        }
+    }
     // A table that cannot be read (a stored value of the wrong kind, a missing file) is reported
     // with what the table engine says about it, never by ending the program abruptly.
     try {
-        return pageFromCommandLine(*request, settings);
+        return pageFromCommandLine(*request, settings, services);
     } catch (const Error& e) {
         printLine(stderr, u"corvane-page: "_s + e.text());
         return exitNotPaged;

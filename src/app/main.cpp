@@ -1,5 +1,6 @@
 // The desktop program: creates every window in its fixed order and runs the event loop until the
 // main window closes.
+#include "engine/servicesFile.h"
 #include "ui/Unit1.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/qtOperatorDialogs.h"
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 int main(int argc, char** argv) {
     // A file-size limit makes a write fail, which the program reports; it must not end the program.
@@ -26,8 +28,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf16(corvane::programTitle));
     corvane::QtOperatorDialogs dialogs;
-    corvane::ProgramWindows windows(dialogs, dialogs, QCoreApplication::applicationDirPath());
-    dialogs.setParent(&windows.Form1);
-    windows.Form1.show();
+    std::optional<corvane::ProgramWindows> windows;
+    try {
+        windows.emplace(dialogs, dialogs, QCoreApplication::applicationDirPath());
+    } catch (const corvane::ServicesFileError& e) {
+        // Never half a table: nothing is shown and nothing is paged with a faulty services file.
+        std::fprintf(stderr, "corvane: %s\n", e.text().toLocal8Bit().constData());
+        dialogs.showMessage(e.text());
+        return 2;
+    }
+    dialogs.setParent(&windows->Form1);
+    windows->Form1.show();
     return QApplication::exec();
 }

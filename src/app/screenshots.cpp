@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     ini.close();
 
     NonBlockingDialogs dialogs;
-    ProgramWindows windows(dialogs, dialogs, work.path());
+    ProgramWindows windows(dialogs, dialogs, work.path(), nullptr, work.filePath(u"no-system-services.ini"_s));
     {
         contactsCursor seed(windows.DataModule2);
         seed.Open();

@@ -1,6 +1,7 @@
 #include "ui/programWindows.h"
 
 #include "engine/pagingEngine.h"
+#include "engine/servicesFile.h"
 
 #include <QPushButton>
 
@@ -9,7 +10,7 @@ namespace corvane {
 // Members are built in declaration order: Form1 (whose creation handler fills the service table
 // and reads the settings), then the other windows, then the data module.
 ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, const QString& programDirectory,
-                               const Clock* clock)
+                               const Clock* clock, const QString& systemServicesFile)
     : clock(clock != nullptr ? *clock : systemClock)
     , Form1(settings, dialogs, modal, this->clock)
     , contactsGridForm(settings, Form1.engine().serviceTable(), dialogs)
@@ -35,6 +36,11 @@ ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, con
     windows.AboutForm = &AboutForm;
     Form1.setSecondaryWindows(windows);
     Form1.setDataModule(DataModule2);
+    // A site's services file goes over the built-in table before any window shows it.
+    const QString servicesFile = findServicesFile(programDirectory, systemServicesFile);
+    if (!servicesFile.isEmpty()) {
+        readServicesFile(servicesFile, Form1.engine().serviceTable());
+    }
 }
 
 } // namespace corvane

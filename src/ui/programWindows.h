@@ -27,8 +27,11 @@ public:
     // programDirectory: where the contacts table lives; usually the program file's directory.
     // clock: the local time to use; the system's when none is given.
     // modal: how the main window shows the modal windows (the real modal loop in the program).
+    // systemServicesFile: the services file used when none is beside the program.
+    // Throws ServicesFileError when the services file cannot be used: the program must not start.
     ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, const QString& programDirectory,
-                   const Clock* clock = nullptr);
+                   const Clock* clock = nullptr,
+                   const QString& systemServicesFile = QStringLiteral("/etc/corvane/services.ini"));
 
     Settings settings;
     SystemClock systemClock;

@@ -470,5 +470,46 @@ TEST_F(CorvanePage, DirectoryOptionThatIsNoDirectoryIsAUsageError) {
     EXPECT_TRUE(one.lines().empty()) << "nothing was sent";
 }
 
+// A site points the programs at its own gateway with a services file, without rebuilding: beside
+// the program, or named with --services. A faulty file stops the program before anything is sent.
+struct ServicesFileCase {
+    const char* what;
+    const char* fileName; // written in the test directory, where the program is
+    bool givenByOption;
+};
+
+class ServicesFileUse : public CorvanePage, public ::testing::WithParamInterface<ServicesFileCase> {};
+
+TEST_P(ServicesFileUse, MovesServiceOneToTheSitesGateway) {
+    const ServicesFileCase& c = GetParam();
+    ScriptedSnppServer site(nullptr, "220 site gateway\r\n");
+    dir.write(QString::fromUtf8(c.fileName),
+              "[Service1]\r\nname=SITE\r\naddress=127.0.0.1\r\nport=" + QByteArray::number(site.port()) + "\r\n");
+    QStringList args;
+    if (c.givenByOption) {
+        args << u"--services"_s << dir.filePath(QString::fromUtf8(c.fileName));
+    }
+    const Outcome r = run(args << u"--to"_s << u"Ann Lee"_s << u"--to"_s << u"Bob"_s << u"hi"_s);
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    EXPECT_EQ(r.out.value(0), u"CONNECTING TO SERVICE: SITE ..."_s);
+    EXPECT_EQ(site.lines().front(), "PAGE 101");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ServicesFileUse,
+                         ::testing::Values(ServicesFileCase{"beside the program", "services.ini", false},
+                                           ServicesFileCase{"named by --services", "site.ini", true}),
+                         test::NamedByWhat());
+
+TEST_F(CorvanePage, FaultyServicesFileStopsItBeforeAnythingIsSent) {
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    dir.write(u"services.ini"_s, "[Service1]\r\nport=99999\r\n");
+    const Outcome r = run({u"--to"_s, u"Ann Lee"_s, u"hi"_s});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err.value(0), u"corvane-page: "_s + dir.filePath(u"services.ini"_s) +
+                                  u", line 2, key port: '99999' is not a port number from 1 to 65535"_s);
+    EXPECT_EQ(one.sessions(), 0) << "nothing on the wire";
+}
+
 } // namespace
 } // namespace corvane

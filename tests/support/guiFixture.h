@@ -57,7 +57,9 @@ protected:
 
     // Creates the windows in the program's order and shows the main window (FormShow runs).
     TForm1& start(const std::vector<Contact>& contacts = {}) {
-        windows = std::make_unique<ProgramWindows>(dialogs, dialogs, dir.path(), clock.get());
+        // The machine's own /etc/corvane/services.ini is no business of a test.
+        windows = std::make_unique<ProgramWindows>(dialogs, dialogs, dir.path(), clock.get(),
+                                                   dir.filePath(QStringLiteral("no-system-services.ini")));
         if (!contacts.empty()) {
             contactsCursor seed(windows->DataModule2);
             seed.Open();

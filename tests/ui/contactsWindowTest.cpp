@@ -1,3 +1,5 @@
+#include "engine/pagingEngine.h"
+#include "engine/servicesFile.h"
 #include "guiFixture.h"
 #include "printers.h"
 
@@ -136,6 +138,22 @@ TEST_F(ContactsWindow, PagerIdWithABlankIsRefusedOnUpdate) {
     LookedUpContact stored;
     ASSERT_TRUE(form().lookupContact(u"Ann"_s, stored));
     EXPECT_EQ(stored.id, u"1"_s);
+}
+
+// A site's services file beside the program: its names are what the services list shows.
+TEST_F(ContactsWindow, ServicesListShowsTheNamesOfTheServicesFile) {
+    dir.write(u"services.ini"_s, "[Service1]\r\nname=SITE GW\r\n[Service3]\r\nname=NIGHT\r\naddress=127.0.0.1\r\n");
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        EXPECT_EQ(g.serviceLabels[1]->text(), u"SITE GW"_s);
+        EXPECT_EQ(g.serviceLabels[3]->text(), u"NIGHT"_s);
+    });
+    EXPECT_TRUE(form().engine().serviceTable().isUsable(3));
+}
+
+TEST_F(ContactsWindow, FaultyServicesFileKeepsTheProgramFromStarting) {
+    dir.write(u"services.ini"_s, "[Service1]\r\nport=0\r\n");
+    EXPECT_THROW(start(), ServicesFileError);
 }
 
 TEST_F(ContactsWindow, EmptyNewContactIsDroppedByAClickOnAnotherRow) {
