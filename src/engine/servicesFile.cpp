@@ -2,6 +2,7 @@
 
 #include "engine/serviceTable.h"
 #include "platform/codePage.h"
+#include "settings/iniFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,16 +19,6 @@ namespace {
 constexpr qint64 maxFileSize = 1 << 20;
 constexpr int beforePageMaxLength = 120;
 
-QString trimmed(QString text) {
-    while (!text.isEmpty() && (text.front() == u' ' || text.front() == u'\t')) {
-        text.remove(0, 1);
-    }
-    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t')) {
-        text.chop(1);
-    }
-    return text;
-}
-
 std::optional<int> decimal(const QString& value, int low, int high) {
     static const QRegularExpression digits(u"^[0-9]{1,9}$"_s);
     if (!digits.match(value).hasMatch()) {
@@ -37,6 +28,17 @@ std::optional<int> decimal(const QString& value, int low, int high) {
     return n >= low && n <= high ? std::optional<int>(n) : std::nullopt;
 }
 
+[[noreturn]] void fail(const QString& fileName, int line, const QString& key, const QString& problem) {
+    QString where = fileName;
+    if (line > 0) {
+        where += u", line "_s + QString::number(line);
+    }
+    if (!key.isEmpty()) {
+        where += u", key "_s + key;
+    }
+    throw ServicesFileError(where + u": "_s + problem);
+}
+
 class Reader {
 public:
     Reader(const QString& fileName, ServiceTable& table)
@@ -44,14 +46,7 @@ public:
         , m_table(table) {}
 
     [[noreturn]] void fail(int line, const QString& key, const QString& problem) const {
-        QString where = m_fileName;
-        if (line > 0) {
-            where += u", line "_s + QString::number(line);
-        }
-        if (!key.isEmpty()) {
-            where += u", key "_s + key;
-        }
-        throw ServicesFileError(where + u": "_s + problem);
+        corvane::fail(m_fileName, line, key, problem);
     }
 
     void set(int line, int service, const QString& key, const QString& value) {
@@ -103,7 +98,7 @@ public:
             if (line.endsWith(u'\r')) {
                 line.chop(1);
             }
-            line = trimmed(line);
+            line = trimBlanks(line);
             if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) {
                 continue;
             }
@@ -128,11 +123,11 @@ public:
             if (equals < 0) {
                 fail(lineNumber, QString(), u"a line without '=': %1"_s.arg(line));
             }
-            const QString key = trimmed(line.left(equals));
+            const QString key = trimBlanks(line.left(equals));
             if (service == 0) {
                 fail(lineNumber, key, u"a key before the first [ServiceN] section"_s);
             }
-            set(lineNumber, service, key, trimmed(line.mid(equals + 1)));
+            set(lineNumber, service, key, trimBlanks(line.mid(equals + 1)));
         }
         for (const auto& [n, line] : sections) {
             const serviceRecordType& s = m_table[n];
@@ -160,20 +155,19 @@ QString findServicesFile(const QString& programDirectory, const QString& systemF
 
 void readServicesFile(const QString& fileName, ServiceTable& table) {
     const QFileInfo info(fileName);
-    Reader failing(fileName, table);
     if (!info.isFile()) {
-        failing.fail(0, QString(), info.exists() ? u"not a regular file"_s : u"no such file"_s);
+        fail(fileName, 0, QString(), info.exists() ? u"not a regular file"_s : u"no such file"_s);
     }
     if (info.size() > maxFileSize) {
-        failing.fail(0, QString(), u"larger than any services file (1 MiB)"_s);
+        fail(fileName, 0, QString(), u"larger than any services file (1 MiB)"_s);
     }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        failing.fail(0, QString(), u"cannot be read: "_s + file.errorString());
+        fail(fileName, 0, QString(), u"cannot be read: "_s + file.errorString());
     }
     const QByteArray bytes = file.read(maxFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
-        failing.fail(0, QString(), u"cannot be read: "_s + file.errorString());
+        fail(fileName, 0, QString(), u"cannot be read: "_s + file.errorString());
     }
     ServiceTable updated = table;
     Reader(fileName, updated).read(fromCodePage(bytes));

@@ -31,13 +31,11 @@ struct IniDocument {
 
 namespace {
 
-enum class Load { Absent, Loaded, Unreadable };
-
-// The blanks around names and values are spaces and tabs; other white space (a form feed, a
-// no-break space) belongs to the value.
 bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
+
+} // namespace
 
 QString trimBlanks(const QString& text) {
     qsizetype start = 0;
@@ -50,6 +48,10 @@ QString trimBlanks(const QString& text) {
     }
     return text.mid(start, end - start);
 }
+
+namespace {
+
+enum class Load { Absent, Loaded, Unreadable };
 
 Load loadDocument(const QString& fileName, IniDocument& document) {
     QFile file(fileName);

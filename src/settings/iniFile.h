@@ -8,6 +8,10 @@ namespace corvane {
 
 struct IniDocument;
 
+// The blanks around INI names and values are spaces and tabs; other white space (a form feed, a
+// no-break space) belongs to the value. Returns text without them at either end.
+QString trimBlanks(const QString& text);
+
 // The file as it was read at one moment, for reading many entries with one open.
 class IniContents {
 public:
