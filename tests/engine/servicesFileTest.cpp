@@ -7,6 +7,7 @@
 #include "printers.h"
 #include "tempWorkingDir.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -126,6 +127,29 @@ TEST_F(ServicesFile, TheFileBesideTheProgramComesBeforeTheSystemOne) {
     dir.write(u"services.ini"_s, "");
     EXPECT_EQ(findServicesFile(dir.path(), dir.filePath(u"system.ini"_s)), dir.path() + u"/services.ini"_s);
     EXPECT_TRUE(findServicesFile(dir.filePath(u"nowhere"_s), dir.filePath(u"none.ini"_s)).isEmpty());
+}
+
+// The example the package installs as /etc/corvane/services.ini: as shipped it changes nothing, and
+// its commented-out section, once uncommented, is a valid one (so the example never drifts from
+// what the reader takes).
+TEST_F(ServicesFile, TheShippedExampleChangesNothingAndItsExampleSectionReads) {
+    QFile example(QStringLiteral(CORVANE_EXAMPLE_SERVICES_FILE));
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly)) << CORVANE_EXAMPLE_SERVICES_FILE;
+    const QByteArray shipped = example.readAll();
+    const serviceRecordType builtOne = table[1];
+    read(shipped);
+    EXPECT_EQ(table[1].name, builtOne.name);
+    EXPECT_EQ(table[1].ip, builtOne.ip);
+
+    QByteArray uncommented;
+    for (const QByteArray& line : shipped.split('\n')) {
+        const bool commentedOut = line.size() > 1 && line[0] == ';' && line[1] != ' ';
+        uncommented += (commentedOut ? line.mid(1) : line) + '\n';
+    }
+    read(uncommented);
+    EXPECT_EQ(table[1].name, u"ACMEORG"_s);
+    EXPECT_EQ(table[1].splitChars, 128);
+    EXPECT_EQ(table[1].beforePage, u"SITE JQUEUE YES"_s);
 }
 
 } // namespace
