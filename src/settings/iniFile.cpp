@@ -26,6 +26,10 @@ struct IniLine {
 };
 
 struct IniDocument {
+    // A file that starts with the UTF-8 byte-order mark (as Windows' Notepad saves one) is UTF-8
+    // text: the mark is kept for writing back and the lines are decoded as UTF-8, not as the code
+    // page, so neither the first section nor any accented value is lost.
+    bool utf8 = false;
     std::vector<IniLine> lines;
 };
 
@@ -53,28 +57,74 @@ namespace {
 
 enum class Load { Absent, Loaded, Unreadable };
 
+const QByteArray utf8Mark = "\xEF\xBB\xBF";
+
+// Only a regular file is read, and only up to this size: a FIFO would block the program for ever,
+// a link to a device (/dev/zero) or a file of hundreds of megabytes would be read until memory
+// runs out. No real settings file comes near it; a bigger one is unreadable (defaults, never
+// overwritten).
+constexpr qint64 maxSettingsFileSize = 1024 * 1024;
+
+// The file's bytes, or nothing when it is absent (or a dangling link) or cannot be read as a
+// settings file.
+Load readSettingsBytes(const QString& fileName, QByteArray& bytes) {
+    // O_NONBLOCK: opening a FIFO for reading waits for a writer otherwise.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT || errno == ENOTDIR ? Load::Absent : Load::Unreadable;
+    }
+    struct stat st {};
+    Load result = Load::Unreadable;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxSettingsFileSize) {
+        // Read to the end, whatever fstat said: a file that grew past the limit since is refused too.
+        char chunk[16384];
+        for (;;) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n == 0) {
+                result = Load::Loaded;
+                break;
+            }
+            if (n < 0 || bytes.size() + n > maxSettingsFileSize) {
+                bytes.clear();
+                break;
+            }
+            bytes.append(chunk, n);
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
 Load loadDocument(const QString& fileName, IniDocument& document) {
-    QFile file(fileName);
-    if (!file.exists()) {
-        return Load::Absent;
+    QByteArray bytes;
+    const Load load = readSettingsBytes(fileName, bytes);
+    if (load != Load::Loaded) {
+        return load;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return Load::Unreadable;
-    }
-    const QByteArray bytes = file.readAll();
     qsizetype start = 0;
+    if (bytes.startsWith(utf8Mark)) {
+        document.utf8 = true;
+        start = utf8Mark.size();
+    }
+    const auto decode = [&](qsizetype from, qsizetype length) {
+        const QByteArray text = bytes.mid(from, length);
+        return document.utf8 ? QString::fromUtf8(text) : fromCodePage(text);
+    };
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
         IniLine line;
         if (end < 0) {
-            line.text = fromCodePage(bytes.mid(start));
+            line.text = decode(start, bytes.size() - start);
             start = bytes.size();
         } else {
             qsizetype textEnd = end;
             if (textEnd > start && bytes[textEnd - 1] == '\r') {
                 --textEnd;
             }
-            line.text = fromCodePage(bytes.mid(start, textEnd - start));
+            line.text = decode(start, textEnd - start);
             line.ending = bytes.mid(textEnd, end + 1 - textEnd);
             start = end + 1;
         }
@@ -321,9 +371,9 @@ void TIniFile::WriteEntries(const std::vector<IniEntry>& entries) {
     for (const IniEntry& entry : entries) {
         setEntry(document, entry.section, entry.key, entry.value);
     }
-    QByteArray bytes;
+    QByteArray bytes = document.utf8 ? utf8Mark : QByteArray();
     for (const IniLine& line : document.lines) {
-        bytes += toCodePage(line.text);
+        bytes += document.utf8 ? line.text.toUtf8() : toCodePage(line.text);
         bytes += line.ending;
     }
     if (!replaceFile(m_fileName, bytes)) {

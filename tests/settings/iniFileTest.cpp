@@ -5,7 +5,9 @@
 #include "tempWorkingDir.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -217,6 +219,57 @@ TEST(TIniFile, OnlySpacesAndTabsAreTrimmed) {
     EXPECT_EQ(file.ReadString(u"S"_s, u"ff"_s, u"-"_s), u"\u000cv\u000c"_s);
     EXPECT_EQ(file.ReadString(u"S"_s, u"vt"_s, u"-"_s), u"\u000bv"_s);
     EXPECT_EQ(file.ReadString(u"S"_s, u"nbsp"_s, u"-"_s), u"\u00a0v\u00a0"_s);
+}
+
+// Files that are not settings files at all: each one reads as no file (the defaults) at once,
+// without blocking or reading until memory runs out, and Save refuses to replace it, so what is
+// there is never lost.
+struct HostileFileCase {
+    const char* what;
+    void (*make)(const TempWorkingDir& dir); // makes ./hostile.ini
+};
+
+TEST(TIniFile, AFileThatIsNoSettingsFileReadsAsDefaultsAndIsNeverReplaced) {
+    const HostileFileCase cases[] = {
+        {"a FIFO (no writer)",
+         [](const TempWorkingDir& dir) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"hostile.ini"_s)).constData(), 0644), 0);
+         }},
+        {"a link to /dev/zero",
+         [](const TempWorkingDir& dir) { QFile::link(u"/dev/zero"_s, dir.filePath(u"hostile.ini"_s)); }},
+        {"a regular file of more than 1 MiB",
+         [](const TempWorkingDir& dir) {
+             QByteArray big = "[A]\r\nk=v\r\n";
+             big += QByteArray(1024 * 1024, '\n');
+             dir.write(u"hostile.ini"_s, big);
+         }},
+    };
+    for (const HostileFileCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempWorkingDir dir;
+        c.make(dir);
+        TIniFile ini(u"./hostile.ini"_s);
+        EXPECT_EQ(ini.ReadString(u"A"_s, u"k"_s, u"default"_s), u"default"_s);
+        EXPECT_THROW(ini.WriteString(u"A"_s, u"k"_s, u"new"_s), Error);
+        EXPECT_FALSE(QFileInfo(dir.filePath(u"hostile.ini"_s)).isFile() &&
+                     QFileInfo(dir.filePath(u"hostile.ini"_s)).size() < 1024 * 1024)
+            << "replaced";
+    }
+}
+
+// Windows' Notepad starts a file with the UTF-8 byte-order mark: the first section is read, the
+// text is UTF-8, and a write keeps the mark and every other byte.
+TEST(TIniFile, AByteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
+    TempWorkingDir dir;
+    dir.write(u"x.ini"_s, "\xEF\xBB\xBF[LOGGING]\r\nloggingEnabled=1\r\n[MESSAGES]\r\nmessage1=Jos\xC3\xA9\r\n");
+    TIniFile ini(u"./x.ini"_s);
+    EXPECT_TRUE(ini.ReadBool(u"LOGGING"_s, u"loggingEnabled"_s, false));
+    EXPECT_EQ(ini.ReadString(u"MESSAGES"_s, u"message1"_s, QString()), u"Jos\u00e9"_s);
+    ini.WriteString(u"MESSAGES"_s, u"message2"_s, u"N\u00fa\u00f1ez"_s);
+    EXPECT_EQ(dir.read(u"x.ini"_s),
+              "\xEF\xBB\xBF[LOGGING]\r\nloggingEnabled=1\r\n[MESSAGES]\r\nmessage1=Jos\xC3\xA9\r\n"
+              "message2=N\xC3\xBA\xC3\xB1"
+              "ez\r\n");
 }
 
 } // namespace
