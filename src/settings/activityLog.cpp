@@ -7,6 +7,7 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,18 +17,36 @@ namespace corvane {
 
 namespace {
 
+// Several programs (the desktop, corvane-page from cron) may log to one day file at once, so a line
+// is appended in one write on O_APPEND while an advisory lock on the file is held. The lock is
+// what makes taking back a line cut short by a full disk or a file-size limit safe: the size seen
+// under it is the end of the last whole line, and no other writer can append before the cut is
+// undone. A program that holds the lock for more than a moment makes this write fail (reported),
+// never wait for ever.
+bool lockForAppending(int fd) {
+    for (int attempt = 0; attempt < 2000; ++attempt) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            return true;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return false;
+        }
+        ::usleep(1000);
+    }
+    return false;
+}
+
 // Appends the line whole or not at all. Only a regular file is a log: a FIFO or a device at that
-// path must never make the program wait, so the open does not block and anything else is refused.
-// A line cut short by a full disk or a file-size limit is taken back, so the next line does not
-// start in the middle of it.
+// path must never make the program wait, so the open does not block and anything else is refused;
+// a symbolic link is never followed (it could send the line into any file the program may write).
 bool appendWholeLine(const QString& fileName, const QByteArray& line) {
     const int fd = ::open(QFile::encodeName(fileName).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+                          O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
         return false;
     }
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && lockForAppending(fd) && ::fstat(fd, &st) == 0;
     const off_t before = st.st_size;
     qsizetype done = 0;
     while (ok && done < line.size()) {
@@ -44,7 +63,7 @@ bool appendWholeLine(const QString& fileName, const QByteArray& line) {
     if (!ok && done > 0) {
         [[maybe_unused]] const int rc = ::ftruncate(fd, before);
     }
-    return ::close(fd) == 0 && ok;
+    return ::close(fd) == 0 && ok; // closing releases the lock
 }
 
 } // namespace

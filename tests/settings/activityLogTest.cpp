@@ -12,11 +12,15 @@
 #include "tempWorkingDir.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTime>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -254,6 +258,66 @@ TEST_F(ActivityLogTest, LineOnAFullDiskIsWrittenWholeOrNotAtAll) {
     QFile file(logFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
+}
+
+// A link at the day's log path is never followed: the line would go into whatever file it names.
+TEST_F(ActivityLogTest, LinkAtTheLogPathIsAFailedWriteAndItsTargetIsUntouched) {
+    dir.write(u"target.txt"_s, "kept\n");
+    ASSERT_TRUE(QFile::link(dir.filePath(u"target.txt"_s), dir.filePath(u"logs/03_14_13.txt"_s)));
+    EXPECT_THROW(log.writeLogFile(u"x"_s), LogWriteError);
+    EXPECT_EQ(dir.read(u"target.txt"_s), "kept\n");
+}
+
+// Two programs logging to one day file on a full disk: each takes back the lines the disk cuts
+// short, and neither may cut into or glue onto the other's lines while doing so.
+TEST_F(ActivityLogTest, TwoWritersOnAFullDiskLeaveOnlyWholeLines) {
+    test::SmallTmpfs disk(64);
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    }
+    settings.loggingDir = disk.path() + u'/';
+    disk.fill();
+    // The filler leaves no byte; free one page so that lines fit, then fail, all through the run.
+    ASSERT_EQ(::truncate(QFile::encodeName(disk.filePath(u"filler"_s)).constData(),
+                         QFileInfo(disk.filePath(u"filler"_s)).size() - 4096),
+              0);
+    const auto writer = [this](char name) {
+        return [this, name] {
+            for (int i = 0; i < 4000; ++i) {
+                // Lines of many lengths, so that the free bytes end inside lines of both writers.
+                const QString text = u"writer "_s + QLatin1Char(name) + u" line "_s + QString::number(i) + u' ' +
+                                     QString(i % 37, QLatin1Char(name));
+                try {
+                    log.writeLogFile(text);
+                } catch (const LogWriteError&) {
+                }
+            }
+            return 0;
+        };
+    };
+    const pid_t a = ::fork();
+    if (a == 0) {
+        ::_exit(writer('A')());
+    }
+    const int b = writer('B')();
+    int status = 0;
+    ASSERT_EQ(::waitpid(a, &status, 0), a);
+    ASSERT_EQ(b, 0);
+
+    QFile file(disk.filePath(u"03_14_13.txt"_s));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    ASSERT_FALSE(content.isEmpty());
+    EXPECT_TRUE(content.endsWith("\r\n")) << "the file ends inside a line";
+    const QRegularExpression whole(u"^3:07:45 PM, writer ([AB]) line \\d+ \\1*$"_s);
+    int torn = 0;
+    for (const QByteArray& line : content.chopped(1).split('\n')) {
+        const QString text = QString::fromLatin1(line.endsWith('\r') ? line.chopped(1) : line + "<no CR>");
+        if (!whole.match(text).hasMatch() && ++torn <= 3) {
+            ADD_FAILURE() << "torn line: " << text.toStdString();
+        }
+    }
+    EXPECT_EQ(torn, 0);
 }
 
 } // namespace
