@@ -18,7 +18,7 @@ cmake --build "$build" --parallel "$(nproc)" --target fuzz_targets
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
-for target in codePageFuzz iniFileFuzz namesImportFuzz replyDispatchFuzz; do
+for target in codePageFuzz iniFileFuzz namesImportFuzz replyDispatchFuzz snppSessionFuzz; do
     corpus="$build/corpus/$target"     # grows as the fuzzer learns; the seeds stay as they are
     findings="$build/findings/$target"
     mkdir -p "$corpus" "$findings"

@@ -10,9 +10,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -41,6 +45,44 @@ QString printable(const QString& text) {
     }
     return out;
 }
+
+// The --jsonl file: each page one whole line, or none. A line the disk cuts short is taken back
+// (the gateway is the file's only writer), and the failure is the caller's to report.
+class JsonLinesFile {
+public:
+    bool open(const QString& fileName, QString& error) {
+        m_fd = ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        if (m_fd < 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+        }
+        return m_fd >= 0;
+    }
+    bool isOpen() const { return m_fd >= 0; }
+    bool append(const QByteArray& line, QString& error) {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        qsizetype done = 0;
+        while (done < line.size()) {
+            const ssize_t n = ::write(m_fd, line.constData() + done, static_cast<std::size_t>(line.size() - done));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                error = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC));
+                [[maybe_unused]] const int rc = ::ftruncate(m_fd, st.st_size);
+                return false;
+            }
+            done += n;
+        }
+        return true;
+    }
+
+private:
+    int m_fd = -1;
+};
 
 } // namespace
 
@@ -79,19 +121,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "corvane-gateway: %s\n", qPrintable(parser.errorText()));
         return 2;
     }
-    if (parser.isSet(u"help"_s)) {
+    // --help-all is offered by the parser's help option; there are no other options to show.
+    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s)) {
         parser.showHelp(0);
     }
     if (parser.isSet(u"version"_s)) {
         parser.showVersion();
     }
-    const auto number = [&](const QString& option, int& value) {
+    // Each number in its range: a port past 65535 or a time-out that overflows in milliseconds must
+    // be refused, not folded into another value.
+    const auto number = [&](const QString& option, int& value, int lowest, int highest) {
         bool ok = false;
-        value = parser.value(option).toInt(&ok);
-        if (!ok || value < 0) {
-            std::fprintf(stderr, "corvane-gateway: --%s takes a whole number\n", qPrintable(option));
+        const qlonglong given = parser.value(option).toLongLong(&ok);
+        if (!ok || given < lowest || given > highest) {
+            std::fprintf(stderr, "corvane-gateway: --%s takes a whole number from %d to %d\n", qPrintable(option),
+                         lowest, highest);
             return false;
         }
+        value = static_cast<int>(given);
         return true;
     };
     GatewayRules rules;
@@ -99,8 +146,9 @@ int main(int argc, char** argv) {
     int port = 0;
     int idle = 0;
     int slowSend = 0;
-    if (!number(u"port"_s, port) || !number(u"idle-timeout"_s, idle) || !number(u"slow-send"_s, slowSend) ||
-        (parser.isSet(u"max-message"_s) && !number(u"max-message"_s, rules.maxMessage))) {
+    if (!number(u"port"_s, port, 0, 65535) || !number(u"idle-timeout"_s, idle, 0, 86400) ||
+        !number(u"slow-send"_s, slowSend, 0, 3600) ||
+        (parser.isSet(u"max-message"_s) && !number(u"max-message"_s, rules.maxMessage, 1, 1000000))) {
         return 2;
     }
     rules.slowSendMs = slowSend * 1000;
@@ -115,12 +163,12 @@ int main(int argc, char** argv) {
     }
     rules.queueCommand = parser.value(u"queue-command"_s);
 
-    QFile jsonl;
+    JsonLinesFile jsonl;
+    const QString jsonlName = parser.value(u"jsonl"_s);
     if (parser.isSet(u"jsonl"_s)) {
-        jsonl.setFileName(parser.value(u"jsonl"_s));
-        if (!jsonl.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            std::fprintf(stderr, "corvane-gateway: cannot write %s: %s\n", qPrintable(jsonl.fileName()),
-                         qPrintable(jsonl.errorString()));
+        QString error;
+        if (!jsonl.open(jsonlName, error)) {
+            std::fprintf(stderr, "corvane-gateway: cannot write %s: %s\n", qPrintable(jsonlName), qPrintable(error));
             return 1;
         }
     }
@@ -131,8 +179,6 @@ int main(int argc, char** argv) {
                              (page.hold.isEmpty() ? u"-"_s : page.hold) + u"  message"_s +
                              (page.encrypted ? u" (encrypted form, decoded)"_s : QString()) + u": "_s +
                              printable(page.message);
-        std::printf("%s\n", line.toLocal8Bit().constData());
-        std::fflush(stdout);
         if (jsonl.isOpen()) {
             QJsonObject record{{u"time"_s, time},
                                {u"pager"_s, page.pagerId},
@@ -140,9 +186,17 @@ int main(int argc, char** argv) {
                                {u"hold"_s, page.hold.isEmpty() ? QJsonValue() : QJsonValue(page.hold)},
                                {u"message"_s, page.message},
                                {u"encrypted"_s, page.encrypted}};
-            jsonl.write(QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n');
-            jsonl.flush();
+            QString error;
+            if (!jsonl.append(QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n', error)) {
+                // Refused to the sender (SEND is answered 554), so the page is not lost silently.
+                std::fprintf(stderr, "corvane-gateway: cannot write %s: %s; page to %s refused\n",
+                             qPrintable(jsonlName), qPrintable(error), qPrintable(printable(page.pagerId)));
+                return false;
+            }
         }
+        std::printf("%s\n", line.toLocal8Bit().constData());
+        std::fflush(stdout);
+        return true;
     });
     QString error;
     const QString address = parser.value(u"listen"_s);

@@ -362,7 +362,8 @@ int main(int argc, char** argv) {
         printLine(stderr, u"corvane-page: "_s + parser.errorText());
         return exitUsage;
     }
-    if (parser.isSet(u"help"_s)) {
+    // --help-all is offered by the parser's help option; there are no other options to show.
+    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s)) {
         parser.showHelp(0);
     }
     if (parser.isSet(u"version"_s)) {

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -29,6 +30,7 @@ struct IniDocument {
     // A file that starts with the UTF-8 byte-order mark (as Windows' Notepad saves one) is UTF-8
     // text: the mark is kept for writing back and the lines are decoded as UTF-8, not as the code
     // page, so neither the first section nor any accented value is lost.
+    bool hasMark = false;
     bool utf8 = false;
     std::vector<IniLine> lines;
 };
@@ -106,8 +108,13 @@ Load loadDocument(const QString& fileName, IniDocument& document) {
     }
     qsizetype start = 0;
     if (bytes.startsWith(utf8Mark)) {
-        document.utf8 = true;
+        document.hasMark = true;
         start = utf8Mark.size();
+        // Text after the mark that is not valid UTF-8 is read in the code page, as any file is, so
+        // that a write gives every byte back as it was.
+        QStringDecoder check(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        [[maybe_unused]] const QString text = check(QByteArrayView(bytes).sliced(start));
+        document.utf8 = !check.hasError();
     }
     const auto decode = [&](qsizetype from, qsizetype length) {
         const QByteArray text = bytes.mid(from, length);
@@ -371,7 +378,7 @@ void TIniFile::WriteEntries(const std::vector<IniEntry>& entries) {
     for (const IniEntry& entry : entries) {
         setEntry(document, entry.section, entry.key, entry.value);
     }
-    QByteArray bytes = document.utf8 ? utf8Mark : QByteArray();
+    QByteArray bytes = document.hasMark ? utf8Mark : QByteArray();
     for (const IniLine& line : document.lines) {
         bytes += document.utf8 ? line.text.toUtf8() : toCodePage(line.text);
         bytes += line.ending;

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -180,6 +181,28 @@ TEST_F(CorvanePage, BadArgumentsAndRefusedSelectionsExitTwo) {
         ASSERT_FALSE(r.err.isEmpty()) << c.what;
         EXPECT_TRUE(r.err.last().startsWith(c.errorStart)) << c.what << ": " << r.err.last().toStdString();
     }
+}
+
+// Both help options the usage offers answer with the usage and page nobody.
+TEST_F(CorvanePage, EachHelpOptionShowsTheUsageAndPagesNobody) {
+    ScriptedSnppServer server(nullptr, "220 ready\r\n");
+    serve(1, server);
+    for (const QString& option : {u"--help"_s, u"--help-all"_s}) {
+        const Outcome r = run({option, u"--id"_s, u"5550100"_s, u"hi"_s});
+        EXPECT_EQ(r.exitCode, 0) << option.toStdString();
+        EXPECT_TRUE(!r.out.isEmpty() && r.out.first().startsWith(u"Usage: "_s)) << option.toStdString();
+    }
+    EXPECT_TRUE(server.lines().empty());
+}
+
+// A settings file that is a FIFO nobody writes: the program reads it as no file and pages, at once.
+TEST_F(CorvanePage, SettingsFileThatIsAFifoIsReadAsNone) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"corvane3.ini"_s)).constData(), 0644), 0);
+    ScriptedSnppServer server(nullptr, "220 ready\r\n");
+    serve(1, server);
+    const Outcome r = run({u"--id"_s, u"5550100"_s, u"hi"_s});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    EXPECT_EQ(r.out, QStringList{u"SUCCESS"_s});
 }
 
 struct NotPagedCase {

@@ -35,7 +35,10 @@ struct Dialogue {
 
 Dialogue talk(const GatewayRules& rules, const QStringList& commands) {
     Dialogue d;
-    SnppSession session(rules, [&](const PageSent& page) { d.pages.push_back(page); });
+    SnppSession session(rules, [&](const PageSent& page) {
+        d.pages.push_back(page);
+        return true;
+    });
     for (const QString& command : commands) {
         const auto replies = session.handleLine(command);
         d.replies.append(replies.back().text.chopped(2));
@@ -78,6 +81,12 @@ TEST(GatewaySession, AnswersAsAnSnppGatewayWithEachKnob) {
          1},
         {"RESE", {}, {u"PAGE 1"_s, u"MESS a"_s, u"RESE"_s, u"SEND"_s}, {u"250"_s, u"250"_s, u"250"_s, u"503"_s}, 0},
         {"bad HOLD", {}, {u"HOLD 2612"_s, u"HOLD 261231120000"_s}, {u"550"_s, u"250"_s}, 0},
+        {"HOLD at a moment that does not exist",
+         {},
+         {u"HOLD 991399999999"_s, u"HOLD 260230120000"_s, u"HOLD 261231250000"_s, u"HOLD 261231126000"_s,
+          u"HOLD 261231120000 +2500"_s, u"HOLD 280229235959 -0530"_s},
+         {u"550"_s, u"550"_s, u"550"_s, u"550"_s, u"550"_s, u"250"_s},
+         0},
         {"unknown command", {}, {u"XYZZY"_s}, {u"500"_s}, 0},
         {"refused pager", refusing, {u"PAGE 666"_s, u"PAGE 7"_s}, {u"550"_s, u"250"_s}, 0},
         {"message too long",
@@ -101,6 +110,39 @@ TEST(GatewaySession, AnswersAsAnSnppGatewayWithEachKnob) {
         EXPECT_EQ(codes, c.codes);
         EXPECT_EQ(int(d.pages.size()), c.pages);
     }
+}
+
+// A transaction holds a bounded number of pagers: past it PAGE is refused, and SEND pages those
+// taken. Without the bound, PAGE lines without SEND grow the gateway without end.
+TEST(GatewaySession, ATransactionTakesABoundedNumberOfPagers) {
+    QStringList commands;
+    for (int i = 0; i <= SnppSession::maxPagersPerTransaction; ++i) {
+        commands.append(u"PAGE "_s + QString::number(1000 + i));
+    }
+    commands.append({u"MESS hi"_s, u"SEND"_s, u"PAGE 1"_s});
+    const Dialogue d = talk({}, commands);
+    const int max = SnppSession::maxPagersPerTransaction;
+    EXPECT_EQ(d.replies.mid(max - 1, 1).value(0).left(3), u"250"_s);
+    EXPECT_TRUE(d.replies.value(max).startsWith(u"550 "_s)) << d.replies.value(max).toStdString();
+    EXPECT_EQ(int(d.pages.size()), max);
+    EXPECT_EQ(d.replies.last().left(3), u"250"_s) << "the next transaction starts empty";
+}
+
+// A page the gateway cannot record is refused to the sender, never answered as sent.
+TEST(GatewaySession, APageThatCannotBeRecordedIsRefused) {
+    int offered = 0;
+    SnppSession session({}, [&](const PageSent&) {
+        ++offered;
+        return false;
+    });
+    for (const QString& command : {u"PAGE 1"_s, u"PAGE 2"_s, u"MESS hi"_s}) {
+        session.handleLine(command);
+    }
+    const auto replies = session.handleLine(u"SEND"_s);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_TRUE(replies[0].text.startsWith(u"554 "_s)) << replies[0].text.toStdString();
+    EXPECT_EQ(offered, 2);
+    EXPECT_EQ(session.handleLine(u"SEND"_s)[0].text.left(3), u"503"_s) << "the transaction is over";
 }
 
 TEST(GatewaySession, SendIsSlowUnlessTheQueueCommandCameFirst) {
@@ -137,7 +179,10 @@ TEST_F(GatewayEndToEnd, GroupIsPagedThroughTheGateway) {
     GatewayRules rules;
     rules.refusedIds = {u"666"_s};
     std::vector<PageSent> pages;
-    gateway::GatewayServer server(rules, 60, [&](const PageSent& page) { pages.push_back(page); });
+    gateway::GatewayServer server(rules, 60, [&](const PageSent& page) {
+        pages.push_back(page);
+        return true;
+    });
     QString error;
     ASSERT_TRUE(server.listen(u"127.0.0.1"_s, 0, error)) << error.toStdString();
     pointService(1, u"127.0.0.1"_s, server.port());

@@ -270,6 +270,13 @@ TEST(TIniFile, AByteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
               "\xEF\xBB\xBF[LOGGING]\r\nloggingEnabled=1\r\n[MESSAGES]\r\nmessage1=Jos\xC3\xA9\r\n"
               "message2=N\xC3\xBA\xC3\xB1"
               "ez\r\n");
+
+    // After the mark, text that is not UTF-8 is the code page's: every byte comes back as it was.
+    dir.write(u"y.ini"_s, "\xEF\xBB\xBF[A]\r\nname=Jos\xE9\r\n");
+    TIniFile other(u"./y.ini"_s);
+    EXPECT_EQ(other.ReadString(u"A"_s, u"name"_s, QString()), u"Jos\u00e9"_s);
+    other.WriteString(u"A"_s, u"k"_s, u"v"_s);
+    EXPECT_EQ(dir.read(u"y.ini"_s), "\xEF\xBB\xBF[A]\r\nname=Jos\xE9\r\nk=v\r\n");
 }
 
 } // namespace

@@ -18,7 +18,8 @@ class GatewayConnection;
 // the event loop's thread.
 class GatewayServer final : public QObject {
 public:
-    GatewayServer(GatewayRules rules, int idleTimeoutSeconds, std::function<void(const PageSent&)> pageSent);
+    // pageSent records a page and says whether it could (see PageSent).
+    GatewayServer(GatewayRules rules, int idleTimeoutSeconds, std::function<bool(const PageSent&)> pageSent);
     ~GatewayServer() override;
 
     // Binds and listens; on failure returns false with the system's text in error.
@@ -26,13 +27,16 @@ public:
     int port() const { return m_port; }
     int connectionCount() const { return static_cast<int>(m_connections.size()); }
 
+    // How long accepting pauses when the process is out of file descriptors.
+    static constexpr int acceptPauseMs = 200;
+
 private:
     void acceptOne();
     void forget(GatewayConnection* connection);
 
     GatewayRules m_rules;
     int m_idleTimeoutSeconds;
-    std::function<void(const PageSent&)> m_pageSent;
+    std::function<bool(const PageSent&)> m_pageSent;
     int m_listenFd = -1;
     int m_port = 0;
     QSocketNotifier* m_acceptNotifier = nullptr;

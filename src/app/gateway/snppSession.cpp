@@ -3,7 +3,9 @@
 #include "engine/scrambler.h"
 #include "platform/codePage.h"
 
+#include <QDate>
 #include <QRegularExpression>
+#include <QTime>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,6 +20,20 @@ SessionReply line(const QString& text) {
 }
 
 // The verb and the rest of the line, the rest without the blank after the verb.
+// YYMMDDHHMMSS, optionally followed by a blank and a difference to GMT (+HHMM or -HHMM), naming a
+// real moment: month 13, 30 February or 25 o'clock is refused as gateways refuse a bad time.
+bool isDeliveryTime(const QString& text) {
+    static const QRegularExpression form(u"^([0-9]{2})([0-9]{2})([0-9]{2})([0-9]{2})([0-9]{2})([0-9]{2})"
+                                         u"(?: [+-]([0-9]{2})([0-9]{2}))?$"_s);
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch()) {
+        return false;
+    }
+    const auto part = [&](int i) { return m.captured(i).toInt(); };
+    const bool offsetOk = !m.hasCaptured(7) || (part(7) <= 14 && part(8) < 60);
+    return QDate(2000 + part(1), part(2), part(3)).isValid() && QTime(part(4), part(5), part(6)).isValid() && offsetOk;
+}
+
 std::pair<QString, QString> verbAndArgument(const QString& commandLine) {
     const qsizetype space = commandLine.indexOf(u' ');
     if (space < 0) {
@@ -28,7 +44,7 @@ std::pair<QString, QString> verbAndArgument(const QString& commandLine) {
 
 } // namespace
 
-SnppSession::SnppSession(const GatewayRules& rules, std::function<void(const PageSent&)> pageSent)
+SnppSession::SnppSession(const GatewayRules& rules, std::function<bool(const PageSent&)> pageSent)
     : m_rules(rules)
     , m_pageSent(std::move(pageSent)) {}
 
@@ -66,8 +82,7 @@ std::vector<SessionReply> SnppSession::handleLine(const QString& commandLine) {
         return {line(m_loggedIn ? u"250 Login Accepted"_s : u"550 Error, Invalid Login"_s)};
     }
     if (verb == u"HOLD"_s) {
-        static const QRegularExpression when(u"^[0-9]{12}( [+-][0-9]{4})?$"_s);
-        if (!when.match(argument.trimmed()).hasMatch()) {
+        if (!isDeliveryTime(argument.trimmed())) {
             return {line(u"550 Error, Invalid Delivery Date/Time"_s)};
         }
         m_hold = argument.trimmed().left(12);
@@ -80,6 +95,9 @@ std::vector<SessionReply> SnppSession::handleLine(const QString& commandLine) {
         const QStringList parts = argument.split(u' ', Qt::SkipEmptyParts);
         if (parts.isEmpty() || m_rules.refusedIds.contains(parts.first())) {
             return {line(u"550 Error, Invalid Pager ID"_s)};
+        }
+        if (m_pagers.size() >= maxPagersPerTransaction) {
+            return {line(u"550 Error, Too Many Pager IDs (at most %1 before SEND)"_s.arg(maxPagersPerTransaction))};
         }
         m_pagers.push_back(Pager{parts.first(), parts.size() > 1});
         return {line(u"250 Pager ID Accepted"_s)};
@@ -110,8 +128,13 @@ std::vector<SessionReply> SnppSession::handleLine(const QString& commandLine) {
         if (m_pagers.empty() || !m_hasMessage) {
             return {line(u"503 Error, Pager ID or Message Incomplete"_s)};
         }
+        bool recorded = true;
         for (const Pager& pager : m_pagers) {
-            m_pageSent(PageSent{pager.id, pager.withPassword, m_hold, m_message, m_encrypted});
+            recorded = m_pageSent(PageSent{pager.id, pager.withPassword, m_hold, m_message, m_encrypted}) && recorded;
+        }
+        if (!recorded) {
+            resetTransaction();
+            return {line(u"554 Error, The Page Could Not Be Recorded"_s)};
         }
         SessionReply sent = line(u"250 Message Sent Successfully"_s);
         // A gateway that was not told to queue the page answers only once it has gone out.

@@ -17,7 +17,9 @@ struct GatewayRules {
     int slowSendMs = 20000; // ...or SEND is answered only this much later
 };
 
-// A page the gateway took: one per pager of a transaction, when SEND is accepted.
+// A page the gateway took: one per pager of a transaction, when SEND is accepted. The receiver
+// returns false when it could not record the page (a full disk): SEND is then refused, so that
+// the sender never takes a lost page for a sent one.
 struct PageSent {
     QString pagerId;
     bool withPassword = false;
@@ -38,18 +40,24 @@ struct SessionReply {
 // and ends with SEND (or RESE); then the next one starts empty.
 class SnppSession {
 public:
-    explicit SnppSession(const GatewayRules& rules, std::function<void(const PageSent&)> pageSent);
+    // A transaction holds at most this many pager IDs (a real gateway bounds it too): more PAGE
+    // commands before SEND are refused, so a client cannot make the gateway grow without end.
+    static constexpr int maxPagersPerTransaction = 32;
+
+    explicit SnppSession(const GatewayRules& rules, std::function<bool(const PageSent&)> pageSent);
 
     static QString greeting();
     static QString idleTimeoutReply();
     // The replies to one command line (without its line end).
     std::vector<SessionReply> handleLine(const QString& line);
+    // Pager IDs taken in the transaction so far.
+    int pagersInTransaction() const { return static_cast<int>(m_pagers.size()); }
 
 private:
     void resetTransaction();
 
     const GatewayRules& m_rules;
-    std::function<void(const PageSent&)> m_pageSent;
+    std::function<bool(const PageSent&)> m_pageSent;
     bool m_loggedIn = false;
     struct Pager {
         QString id;
