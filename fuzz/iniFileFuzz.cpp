@@ -49,8 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     require(ini.ReadString(QStringLiteral("Fuzz"), QStringLiteral("key"), QString()) == QStringLiteral("value"));
     QFile file(path);
     file.open(QIODevice::ReadOnly);
-    const QList<QByteArray> old = linesOf(before);
-    const QList<QByteArray> now = linesOf(file.readAll());
+    // A UTF-8 byte-order mark belongs to the file, not to its first line: kept exactly when it was there.
+    const QByteArray mark = "\xEF\xBB\xBF";
+    QByteArray after = file.readAll();
+    QByteArray oldText = before;
+    require(oldText.startsWith(mark) == after.startsWith(mark));
+    if (oldText.startsWith(mark)) {
+        oldText.remove(0, mark.size());
+        after.remove(0, mark.size());
+    }
+    const QList<QByteArray> old = linesOf(oldText);
+    const QList<QByteArray> now = linesOf(after);
     // Walking both files together, the new one differs from the old one only by the entry's own
     // line (replaced, keeping the key as it was spelt) or by the section and entry lines added.
     const auto isKeyLine = [](const QByteArray& line) {

@@ -118,7 +118,13 @@ Load loadDocument(const QString& fileName, IniDocument& document) {
     }
     const auto decode = [&](qsizetype from, qsizetype length) {
         const QByteArray text = bytes.mid(from, length);
-        return document.utf8 ? QString::fromUtf8(text) : fromCodePage(text);
+        if (!document.utf8) {
+            return fromCodePage(text);
+        }
+        // A second mark at a line's start is text of that line, kept as it was.
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return QString(utf8(text));
     };
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
