@@ -2,6 +2,7 @@
 // pages as a paging service would and prints each one instead of sending it on.
 #include "app/gateway/gatewayServer.h"
 #include "engine/builtinServices.h"
+#include "platform/systemError.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,7 +14,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -53,7 +53,7 @@ public:
     bool open(const QString& fileName, QString& error) {
         m_fd = ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
         if (m_fd < 0) {
-            error = QString::fromLocal8Bit(std::strerror(errno));
+            error = systemErrorText(errno);
         }
         return m_fd >= 0;
     }
@@ -61,7 +61,7 @@ public:
     bool append(const QByteArray& line, QString& error) {
         struct stat st {};
         if (::fstat(m_fd, &st) != 0) {
-            error = QString::fromLocal8Bit(std::strerror(errno));
+            error = systemErrorText(errno);
             return false;
         }
         qsizetype done = 0;
@@ -71,7 +71,7 @@ public:
                 continue;
             }
             if (n <= 0) {
-                error = QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC));
+                error = systemErrorText(n < 0 ? errno : ENOSPC);
                 [[maybe_unused]] const int rc = ::ftruncate(m_fd, st.st_size);
                 return false;
             }
