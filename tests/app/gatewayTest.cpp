@@ -131,7 +131,8 @@ TEST(GatewaySession, ATransactionTakesABoundedNumberOfPagers) {
 // A page the gateway cannot record is refused to the sender, never answered as sent.
 TEST(GatewaySession, APageThatCannotBeRecordedIsRefused) {
     int offered = 0;
-    SnppSession session({}, [&](const PageSent&) {
+    const GatewayRules rules; // the session keeps a reference to its rules
+    SnppSession session(rules, [&](const PageSent&) {
         ++offered;
         return false;
     });
