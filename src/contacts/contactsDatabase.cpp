@@ -1,11 +1,19 @@
 #include "contacts/contactsDatabase.h"
 
 #include "platform/error.h"
+#include "platform/systemError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
+#include <cerrno>
+#include <grp.h>
+#include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,6 +35,52 @@ QByteArray schema() {
 
 QString errorText(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+bool isMemberOf(gid_t group) {
+    if (::getegid() == group) {
+        return true;
+    }
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(count, 0)));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
+}
+
+QString groupName(gid_t group) {
+    const struct group* entry = ::getgrgid(group);
+    return entry != nullptr ? QString::fromLocal8Bit(entry->gr_name) : QString::number(group);
+}
+
+// Why this user may not write the file or folder, if it may not. Where a group decides it (the
+// package gives the table to the group corvane), that group is named, so that the operator knows
+// whom to ask.
+std::optional<QString> writeRefusal(const QString& path, const QString& shownAs) {
+    const QByteArray native = QFile::encodeName(path);
+    if (::euidaccess(native.constData(), W_OK) == 0) {
+        return std::nullopt;
+    }
+    const int error = errno;
+    struct stat status {};
+    if (::stat(native.constData(), &status) == 0 && status.st_uid != ::geteuid() && (status.st_mode & S_IWGRP) != 0 &&
+        (status.st_mode & S_IWOTH) == 0 && !isMemberOf(status.st_gid)) {
+        return shownAs + u" is writable only by members of the group "_s + groupName(status.st_gid);
+    }
+    return shownAs + u" cannot be written ("_s + systemErrorText(error) + u')';
+}
+
+// The file itself, or the folder where the change's journal is made beside it.
+QString whyNotWritable(sqlite3* db, const QString& sqliteText) {
+    const char* file = sqlite3_db_filename(db, "main");
+    const QString path = file != nullptr ? QFile::decodeName(file) : QString();
+    if (auto refusal = writeRefusal(path, path)) {
+        return *refusal;
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (auto refusal = writeRefusal(folder, u"the folder "_s + folder)) {
+        return *refusal;
+    }
+    return path + u" cannot be written ("_s + sqliteText + u')';
 }
 
 } // namespace
@@ -77,7 +131,11 @@ bool Statement::step() {
     m_lastError = sqlite3_extended_errcode(m_db);
     QString text = errorText(m_db);
     sqlite3_reset(m_stmt);
-    if ((m_lastError & 0xff) == SQLITE_BUSY) {
+    const int primary = m_lastError & 0xff;
+    if (primary == SQLITE_READONLY || (primary == SQLITE_CANTOPEN && sqlite3_stmt_readonly(m_stmt) == 0)) {
+        throw TableNotWritableError(u"The contacts table cannot be changed: "_s + whyNotWritable(m_db, text));
+    }
+    if (primary == SQLITE_BUSY) {
         // A lookup that meets another program's write was changing nothing: say what failed.
         text =
             sqlite3_stmt_readonly(m_stmt) != 0

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/error.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -36,6 +38,14 @@ inline constexpr std::array<ContactColumn, 14> contactColumns = {{
 }};
 // The column names, in that order.
 QStringList contactColumnNames();
+
+// A change refused because this user may not write the table's file or the folder that holds it. Its
+// text says which and why, e.g. "The contacts table cannot be changed: /var/lib/corvane/contacts.nx1
+// is writable only by members of the group corvane".
+class TableNotWritableError : public Error {
+public:
+    using Error::Error;
+};
 
 // One prepared statement, reset before each use. Values are always bound, never pasted into SQL.
 class Statement {

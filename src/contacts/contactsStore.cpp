@@ -123,6 +123,10 @@ void importNamesFile(contactsCursor& reader, TDataModule2& dataModule, OperatorD
                 reader.Post();
                 db.exec(u"RELEASE importLine"_s);
                 ++imported;
+            } catch (const TableNotWritableError& e) {
+                // Every line would be refused alike: the operator hears why, once.
+                reader.Cancel();
+                throw Error(u"Could not import the contacts of names.txt. "_s + e.text());
             } catch (const Error&) {
                 reader.Cancel();
                 db.exec(u"ROLLBACK TO importLine"_s);

@@ -21,6 +21,8 @@
 #include "ui/toolkit/checkListBox.h"
 #include "ui/toolkit/handlerGuard.h"
 #include "ui/toolkit/modalRunner.h"
+#include "ui/toolkit/pickList.h"
+#include "ui/toolkit/typingLimit.h"
 #include "ui/windowStyle.h"
 
 #include <QApplication>
@@ -182,7 +184,7 @@ void TForm1::buildMessageArea(QWidget& area) {
     toIdedit = new QLineEdit(&area);
     toIdedit->setObjectName(u"toIdedit"_s);
     toIdedit->setGeometry(48, 118, 140, 22);
-    toIdedit->setMaxLength(pagerIdMaxLength);
+    limitTyping(*toIdedit, pagerIdMaxLength);
     toIdedit->setEnabled(false);
     setBackground(*toIdedit, silver);
     // The picked contact's pager ID stays readable in the disabled field.
@@ -268,7 +270,7 @@ void TForm1::buildRecipientArea(QWidget& area) {
 
     Label5 = makeLabel(&area, "Label5", u"Groups:  (click to select)"_s, 308, 310, 204, 16);
     setTextColour(*Label5, captionNavy);
-    groupsListBox = new QListWidget(&area);
+    groupsListBox = new PickList(&area);
     groupsListBox->setObjectName(u"groupsListBox"_s);
     groupsListBox->setGeometry(308, 328, 204, 114);
     setBackground(*groupsListBox, Qt::white);
@@ -448,6 +450,11 @@ void TForm1::instructionsButtonClick() {
     if (m_windows.InstructionsForm == nullptr) {
         return;
     }
+    // Placed beside the main window as the other windows are, not where a window manager (or none)
+    // would put it; once open it stays where the operator moved it.
+    if (!m_windows.InstructionsForm->isVisible()) {
+        m_windows.InstructionsForm->move(pos() + QPoint(50, 50));
+    }
     m_windows.InstructionsForm->show();
     m_windows.InstructionsForm->raise();
     m_windows.InstructionsForm->activateWindow();
@@ -523,6 +530,9 @@ void TForm1::appendResult(const QString& line) {
 
 void TForm1::showResults() {
     if (m_windows.sendingMemoForm != nullptr) {
+        if (!m_windows.sendingMemoForm->isVisible()) {
+            m_windows.sendingMemoForm->move(pos() + QPoint(150, 50));
+        }
         m_windows.sendingMemoForm->show();
     }
 }
@@ -552,6 +562,16 @@ void TForm1::postGotDisconnect() {
 
 void TForm1::postTryAlt() {
     postDeferredRequest(*this, DeferredRequest::tryAlt);
+}
+
+// The status bar holds what the program says (an engine's error stays until the next one); the
+// menu's empty status tips, sent as the pointer passes over it, would wipe it.
+bool TForm1::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        event->accept();
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void TForm1::customEvent(QEvent* event) {

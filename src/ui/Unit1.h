@@ -146,6 +146,7 @@ signals:
     void sendFinished(const corvane::JobReport& report);
 
 protected:
+    bool event(QEvent* event) override;
     void customEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -13,6 +13,7 @@
 #include "ui/results.h"
 #include "ui/toolkit/checkListBox.h"
 #include "ui/toolkit/modalRunner.h"
+#include "ui/toolkit/typingLimit.h"
 #include "ui/viewContact.h"
 #include "ui/windowStyle.h"
 
@@ -42,7 +43,7 @@ RecipientSelection TForm1::currentSelection(bool fromSendButton) const {
 }
 
 void TForm1::setIdFieldForDisplay(const QString& text) {
-    toIdedit->setText(text);
+    showWhole(*toIdedit, text);
     toIdedit->setEnabled(false);
     setBackground(*toIdedit, silver);
 }
@@ -95,7 +96,7 @@ void TForm1::namesListboxClick() {
         m_windows.sendingMemoForm->hide();
     }
     toNameLabel->setText(name);
-    toIdedit->setText(found.id);
+    showWhole(*toIdedit, found.id);
     toIdedit->setCursorPosition(0); // a long ID shows its first digits
     arrowlabel->show();
     m_arrowCountdown = 2;

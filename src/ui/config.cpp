@@ -5,6 +5,7 @@
 #include "platform/operatorDialogs.h"
 #include "settings/settings.h"
 #include "ui/toolkit/handlerGuard.h"
+#include "ui/toolkit/typingLimit.h"
 #include "ui/windowStyle.h"
 
 #include <QCheckBox>
@@ -170,9 +171,10 @@ void TconfigForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-// Esc does not close this window; only Save, Cancel and the close box do.
+// Esc does not close this window; only Save, Cancel and the close box do. Enter presses the button
+// that has the keyboard focus and no other.
 void TconfigForm::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape || pressFocusedButton(*this, *event)) {
         event->accept();
         return;
     }
@@ -186,18 +188,18 @@ void TconfigForm::FormShow() {
         const QString values[5] = {service.name, service.ip, QString::number(service.port),
                                    QString::number(service.maxChars), QString::number(service.splitChars)};
         for (int c = 0; c < 5; ++c) {
-            serviceEdits[n][c]->setText(values[c]);
+            showWhole(*serviceEdits[n][c], values[c]);
         }
     }
-    timeoutEdit->setText(QString::number(m_settings.timeout));
+    showWhole(*timeoutEdit, QString::number(m_settings.timeout));
     for (int n = 1; n <= quickMessageCount; ++n) {
-        messageEdits[n]->setText(m_settings.quickMessages[n]);
+        showWhole(*messageEdits[n], m_settings.quickMessages[n]);
     }
     for (int n = 1; n <= groupCount; ++n) {
-        groupNameEdits[n]->setText(m_settings.groupNames[n]);
+        showWhole(*groupNameEdits[n], m_settings.groupNames[n]);
     }
     loggingEnabledCheckbox->setChecked(m_settings.loggingEnabled);
-    loggingDirEdit->setText(m_settings.loggingDir);
+    showWhole(*loggingDirEdit, m_settings.loggingDir);
     loggingDirEdit->setCursorPosition(0); // a long path shows its start, where it differs
     hideCheckallCheckbox->setChecked(m_settings.hideCheckAllButton);
 }

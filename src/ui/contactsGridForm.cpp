@@ -9,6 +9,7 @@
 #include "platform/operatorDialogs.h"
 #include "settings/settings.h"
 #include "ui/toolkit/handlerGuard.h"
+#include "ui/toolkit/typingLimit.h"
 #include "ui/windowStyle.h"
 
 #include <QAbstractTableModel>
@@ -118,7 +119,7 @@ TcontactsGridForm::TcontactsGridForm(const Settings& settings, const ServiceTabl
     ServicenumberEdit = new QLineEdit(this);
     ServicenumberEdit->setObjectName(u"ServicenumberEdit"_s);
     ServicenumberEdit->setGeometry(70, 66, 34, 22);
-    ServicenumberEdit->setMaxLength(2);
+    limitTyping(*ServicenumberEdit, 2);
     passwordLabel = makeLabel(this, "passwordLabel", u"Password:"_s, 120, 68, 64, 18);
     passwordEdit = new QLineEdit(this);
     passwordEdit->setObjectName(u"passwordEdit"_s);
@@ -576,7 +577,7 @@ bool TcontactsGridForm::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() == Qt::Key_Escape) {
         // Puts back what the edit showed before the typing; the contact stays in editing.
         if (m_before.contains(edit)) {
-            edit->setText(m_before.take(edit));
+            showWhole(*edit, m_before.take(edit));
             guarded([&] { onTextEdited(edit, boundField(edit)); });
         }
         return true;
@@ -595,9 +596,9 @@ bool TcontactsGridForm::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// Esc belongs to the edits here; it never closes the window.
+// Esc belongs to the edits here; it never closes the window. Enter presses the focused button.
 void TcontactsGridForm::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape || pressFocusedButton(*this, *event)) {
         event->accept();
         return;
     }
@@ -647,10 +648,10 @@ void TcontactsGridForm::showControls() {
     const QScopedValueRollback filling(m_filling, true);
     const bool any = m_cursor->State() != dsBrowse || !m_cursor->IsEmpty();
     auto text = [&](const QString& field) { return any ? m_cursor->FieldByName(field).AsString() : QString(); };
-    nameEdit->setText(text(u"name"_s));
-    idEdit->setText(text(u"id"_s));
-    ServicenumberEdit->setText(text(u"servicenumber"_s));
-    passwordEdit->setText(text(u"password"_s));
+    showWhole(*nameEdit, text(u"name"_s));
+    showWhole(*idEdit, text(u"id"_s));
+    showWhole(*ServicenumberEdit, text(u"servicenumber"_s));
+    showWhole(*passwordEdit, text(u"password"_s));
     for (int g = 1; g <= groupCount; ++g) {
         const QString field = u"memberGr"_s + QString::number(g);
         Qt::CheckState state = Qt::PartiallyChecked;

@@ -1,5 +1,7 @@
 #include "ui/windowStyle.h"
 
+#include "ui/toolkit/typingLimit.h"
+
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QLabel>
@@ -115,7 +117,7 @@ QLineEdit* makeEdit(QWidget* parent, const QString& objectName, int x, int y, in
     edit->setObjectName(objectName);
     edit->setGeometry(x, y, width, 22);
     if (maxLength > 0) {
-        edit->setMaxLength(maxLength);
+        limitTyping(*edit, maxLength);
     }
     return edit;
 }

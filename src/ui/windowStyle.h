@@ -27,7 +27,8 @@ void shareFittingFont(std::initializer_list<QLabel*> lines);
 // its caption, an input the caption left of it on the same line. Names given beforehand are kept.
 void nameControlsForScreenReaders(QWidget& window);
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, int x, int y, int width, int height);
-// A one-line edit at a fixed place; maxLength 0 leaves its length open.
+// A one-line edit at a fixed place; maxLength 0 leaves its length open, any other limits typing
+// (see limitTyping).
 QLineEdit* makeEdit(QWidget* parent, const QString& objectName, int x, int y, int width, int maxLength);
 QPushButton* makeButton(QWidget* parent, const char* objectName, const QString& caption, int x, int y, int width,
                         int height);

@@ -13,11 +13,15 @@
 #include "ui/toolkit/checkListBox.h"
 #include "ui/toolkit/modalRunner.h"
 
+#include <QFileInfo>
 #include <QStatusBar>
 #include <QStringList>
 #include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvane::test {
 
@@ -69,6 +73,26 @@ protected:
         }
         windows->Form1.show();
         return windows->Form1;
+    }
+
+    // Gives the folder and its contacts table to a group whose members alone may write them, as the
+    // package installs them (folder 2775, table 0664); a test acting as "nobody" is outside it.
+    // Only root can hand files to a group; false elsewhere.
+    static constexpr gid_t tableGroup = 100; // "users" on Debian
+    bool shareTableLikeThePackage() const {
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QByteArray table = QFile::encodeName(dir.filePath(QStringLiteral("contacts.nx1")));
+        return ::geteuid() == 0 && ::chown(folder.constData(), 0, tableGroup) == 0 &&
+               ::chmod(folder.constData(), 02775) == 0 && ::chown(table.constData(), 0, tableGroup) == 0 &&
+               ::chmod(table.constData(), 0664) == 0;
+    }
+    // What the program says of a table shared that way, to a user outside the group.
+    QString tableWritableOnlyByTheGroup() const {
+        const struct group* entry = ::getgrgid(tableGroup);
+        return QStringLiteral("The contacts table cannot be changed: ") +
+               QFileInfo(dir.filePath(QStringLiteral("contacts.nx1"))).canonicalFilePath() +
+               QStringLiteral(" is writable only by members of the group ") +
+               (entry != nullptr ? QString::fromLocal8Bit(entry->gr_name) : QString::number(tableGroup));
     }
 
     TForm1& form() { return windows->Form1; }

@@ -158,5 +158,61 @@ TEST_F(ConfigWindow, LongLogDirectoryShowsItsStart) {
     });
 }
 
+// The edits' limits are for typing. Values longer than that, read from the file, are shown whole and
+// written back whole by a Save that did not touch them; typing into them can shorten them only.
+TEST_F(ConfigWindow, SaveKeepsLongerValuesFromTheFileWhole) {
+    const QString message(150, u'm');
+    writeSettings("[General]\r\ntimeout=1000\r\nmessage1=" + message.toLatin1() + "\r\n");
+    start();
+    configure([&](TconfigForm& c) {
+        EXPECT_EQ(c.timeoutEdit->text(), u"1000"_s);
+        EXPECT_EQ(c.messageEdits[1]->text(), message);
+        c.messageEdits[1]->setFocus();
+        c.messageEdits[1]->end(false);
+        QTest::keyClick(c.messageEdits[1], Qt::Key_X);
+        EXPECT_EQ(c.messageEdits[1]->text(), message) << "typing never lengthens a value over the limit";
+        c.SaveButton->click();
+    });
+    EXPECT_EQ(windows->settings.timeout, 1000);
+    EXPECT_EQ(windows->settings.quickMessages[1], message);
+    const QByteArray file = dir.read(u"corvane3.ini"_s);
+    EXPECT_TRUE(file.contains("timeout=1000\r\n")) << file.toStdString();
+    EXPECT_TRUE(file.contains(QByteArray("message1=" + message.toLatin1() + "\r\n"))) << file.toStdString();
+
+    configure([&](TconfigForm& c) {
+        QLineEdit* edit = c.messageEdits[1];
+        edit->setFocus();
+        edit->end(false);
+        for (int i = 0; i < 60; ++i) {
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        }
+        QTest::keyClicks(edit, u"abcdefghijklmnop"_s);
+        EXPECT_EQ(edit->text(), message.left(90) + u"abcdefghij"_s) << "back within the limit, the limit holds";
+    });
+}
+
+// No button is the window's default: Enter presses the button that has the keyboard focus, and
+// nothing while an edit has it.
+TEST_F(ConfigWindow, EnterPressesOnlyTheFocusedButton) {
+    start();
+    configure([&](TconfigForm& c) {
+        c.timeoutEdit->setFocus();
+        QTest::keyClick(c.timeoutEdit, Qt::Key_Return);
+        EXPECT_TRUE(c.isVisible()) << "Enter in an edit presses nothing";
+        c.timeoutEdit->setText(u"12"_s);
+        c.SaveButton->setFocus();
+        QTest::keyClick(c.SaveButton, Qt::Key_Return);
+        EXPECT_FALSE(c.isVisible());
+    });
+    EXPECT_EQ(windows->settings.timeout, 12);
+    configure([&](TconfigForm& c) {
+        c.timeoutEdit->setText(u"30"_s);
+        c.CancelButton->setFocus();
+        QTest::keyClick(c.CancelButton, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_FALSE(c.isVisible());
+    });
+    EXPECT_EQ(windows->settings.timeout, 12);
+}
+
 } // namespace
 } // namespace corvane

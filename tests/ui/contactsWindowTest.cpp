@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -367,6 +368,63 @@ TEST_F(ContactsWindow, TabVisitsTheControlsInTheWindowsOrder) {
         expected +=
             {u"Insertbutton"_s, u"deleteButton"_s, u"Updatebutton"_s, u"cancelButton"_s, u"GroupSelectComboBox"_s};
         EXPECT_EQ(tabOrder(g), expected);
+    });
+}
+
+// A user outside the table's group edits a contact: Update says which file refuses and who may write
+// it, once, and the contact stays being edited with what was typed.
+TEST_F(ContactsWindow, UpdateOnATableTheUserMayNotWriteSaysWhoMay) {
+    startWithContacts();
+    windows.reset();
+    QDir().mkdir(u"logs"_s);
+    if (!shareTableLikeThePackage()) {
+        GTEST_SKIP() << "handing the table to a group needs root";
+    }
+    test::ActAsUnprivileged outsider;
+    start();
+    openContacts([&](TcontactsGridForm& g) {
+        g.selectRow(0);
+        type(g.idEdit, u"5550100"_s);
+        QTest::mouseClick(g.Updatebutton, Qt::LeftButton);
+        EXPECT_EQ(cursor().State(), dsEdit);
+        EXPECT_EQ(g.idEdit->text(), u"5550100"_s);
+        g.cancelButton->click();
+    });
+    EXPECT_EQ(dialogs.messages, QStringList{tableWritableOnlyByTheGroup()});
+    LookedUpContact stored;
+    ASSERT_TRUE(form().lookupContact(u"Ann"_s, stored));
+    EXPECT_EQ(stored.id, u"1"_s);
+}
+
+// Neither button row has a default button: Enter presses the focused button, as a click would.
+TEST_F(ContactsWindow, EnterPressesTheFocusedButton) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.nameEdit->setFocus();
+        QTest::keyClick(g.nameEdit, Qt::Key_Return);
+        EXPECT_EQ(cursor().State(), dsBrowse) << "Enter in an edit presses nothing";
+        g.Insertbutton->setFocus();
+        QTest::keyClick(g.Insertbutton, Qt::Key_Return);
+        EXPECT_EQ(cursor().State(), dsInsert);
+        type(g.nameEdit, u"Dee"_s);
+        type(g.idEdit, u"4"_s);
+        g.Updatebutton->setFocus();
+        QTest::keyClick(g.Updatebutton, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_EQ(cursor().State(), dsBrowse);
+        g.exitButton->setFocus();
+        QTest::keyClick(g.exitButton, Qt::Key_Return);
+        EXPECT_FALSE(g.isVisible());
+    });
+    EXPECT_TRUE(namesInList().contains(u"Dee"_s));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'|').toStdString();
+}
+
+// The service field's two-character limit is for typing; a stored three-digit service shows whole.
+TEST_F(ContactsWindow, AStoredServiceOfThreeDigitsIsShownWhole) {
+    start({{u"Ann"_s, u"1"_s, 100}});
+    openContacts([&](TcontactsGridForm& g) {
+        g.selectRow(0);
+        EXPECT_EQ(g.ServicenumberEdit->text(), u"100"_s);
     });
 }
 

@@ -98,5 +98,26 @@ TEST_F(InformationWindows, ResultsWindowCollectsWhatTheEngineReports) {
     EXPECT_EQ(results.lines().last(), u"later"_s);
 }
 
+// Without a window manager to place them, the windows that are not modal still open beside the main
+// window; one that is already open stays where the operator put it.
+TEST_F(InformationWindows, InstructionsAndResultsOpenBesideTheMainWindow) {
+    TForm1& f = start();
+    f.move(200, 100);
+    TInstructionsForm& instructions = windows->InstructionsForm;
+    ui(f).instructionsButton->click();
+    EXPECT_EQ(instructions.pos(), QPoint(250, 150));
+    instructions.move(10, 10);
+    ui(f).instructionsButton->click();
+    EXPECT_EQ(instructions.pos(), QPoint(10, 10));
+
+    TsendingMemoForm& results = windows->sendingMemoForm;
+    f.showResults();
+    EXPECT_EQ(results.pos(), QPoint(350, 150));
+    results.hide();
+    f.move(300, 200);
+    f.showResults();
+    EXPECT_EQ(results.pos(), QPoint(450, 250));
+}
+
 } // namespace
 } // namespace corvane

@@ -5,10 +5,12 @@
 #include "scriptedSnppServer.h"
 #include "ui/toolkit/checkListBox.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -206,6 +208,42 @@ TEST_F(MainWindow, DirectEntryWithABlankIsRefusedAndNothingIsSent) {
     EXPECT_TRUE(f.engine().isIdle());
     test::runEventsFor(100);
     EXPECT_EQ(server.sessions(), 0);
+}
+
+// The pointer passing over the menu bar sends empty status tips; an error the operator has not read
+// yet must stay in the status bar. The moves go through the window, as the pointer's do: the menu
+// bar takes no hover from moves that Qt made up itself.
+TEST_F(MainWindow, TheMenuLeavesTheStatusBarAlone) {
+    TForm1& f = start();
+    QTest::mouseClick(ui(f).sendButton, Qt::LeftButton);
+    ASSERT_EQ(ui(f).StatusBar1->currentMessage(), u"Error: No message entered"_s);
+    QMenuBar* bar = f.menuBar();
+    for (QAction* action : bar->actions()) {
+        if (action->isVisible()) {
+            QTest::mouseMove(f.windowHandle(), bar->mapTo(&f, bar->actionGeometry(action).center()));
+            test::runEventsFor(20);
+        }
+    }
+    QTest::mouseMove(f.windowHandle(), bar->mapTo(&f, QPoint(bar->width() - 4, bar->height() / 2)));
+    test::runEventsFor(20);
+    QTest::mouseMove(ui(f).sendButton);
+    test::runEventsFor(20);
+    EXPECT_EQ(ui(f).StatusBar1->currentMessage(), u"Error: No message entered"_s);
+}
+
+// A user outside the table's group starts the program for the first time with a names.txt: the
+// import cannot store a contact, and says so once and why, rather than importing nothing in silence.
+TEST_F(MainWindow, FirstRunImportIntoATableTheUserMayNotWriteSaysWhy) {
+    dir.write(u"names.txt"_s, "zeta person,5551\r\nAlpha Person,5552\r\n");
+    QDir().mkdir(u"logs"_s);
+    if (!shareTableLikeThePackage()) {
+        GTEST_SKIP() << "handing the table to a group needs root";
+    }
+    test::ActAsUnprivileged outsider;
+    start();
+    EXPECT_EQ(dialogs.messages,
+              QStringList{u"Could not import the contacts of names.txt. "_s + tableWritableOnlyByTheGroup()});
+    EXPECT_TRUE(namesInList().isEmpty());
 }
 
 } // namespace

@@ -264,5 +264,55 @@ TEST_F(RecipientSelectionTest, LongPagerIdShowsItsStart) {
     EXPECT_EQ(ui(f).toIdedit->cursorPosition(), 0);
 }
 
+// The groups list keeps its pick when the operator clicks beside the entries or Ctrl+clicks the
+// picked one: the marker and the indicator still name the group, so Send must page it.
+TEST_F(RecipientSelectionTest, AGroupPickSurvivesStrayClicksAndKeys) {
+    TForm1& f = startWithNames();
+    QListWidget* groups = ui(f).groupsListBox;
+    struct Stray {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Stray strays[] = {
+        {"click below the entries",
+         [&] {
+             const QRect last = groups->visualItemRect(groups->item(groups->count() - 1));
+             QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, QPoint(last.center().x(), last.bottom() + 20));
+         }},
+        {"Ctrl+click on the picked entry",
+         [&] {
+             QTest::mouseClick(groups->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                               groups->visualItemRect(groups->item(0)).center());
+         }},
+        {"Ctrl+Space on the picked entry", [&] { QTest::keyClick(groups, Qt::Key_Space, Qt::ControlModifier); }},
+    };
+    for (const Stray& stray : strays) {
+        SCOPED_TRACE(stray.what);
+        clickGroup(0);
+        ASSERT_EQ(marker(), u"[Group 1]"_s);
+        stray.act();
+        const RecipientSelection selection = f.currentSelection(true);
+        EXPECT_EQ(selection.highlightedGroup, u"G1: Ops"_s);
+        EXPECT_TRUE(selection.groupMode);
+        EXPECT_EQ(marker(), u"[Group 1]"_s);
+        EXPECT_EQ(groups->selectedItems().size(), 1);
+    }
+}
+
+// The ID field's limit is for typing a pager ID; a stored ID longer than that is shown whole, and
+// the service number field shows a three-digit service as it is stored.
+TEST_F(RecipientSelectionTest, AStoredIdLongerThanTheTypingLimitIsShownWhole) {
+    writeSettings("");
+    const QString id = u"1234567890123456789012345"_s;
+    TForm1& f = start({{u"Long Id"_s, id, 1}});
+    clickName(0, false);
+    EXPECT_EQ(ui(f).toIdedit->text(), id);
+    EXPECT_EQ(ui(f).toIdedit->cursorPosition(), 0);
+    // Typing a direct entry still stops at the limit.
+    QTest::mouseClick(ui(f).editIdButton, Qt::LeftButton);
+    QTest::keyClicks(ui(f).toIdedit, id);
+    EXPECT_EQ(ui(f).toIdedit->text(), id.left(pagerIdMaxLength));
+}
+
 } // namespace
 } // namespace corvane
