@@ -86,8 +86,11 @@ int main(int argc, char** argv) {
     {
         contactsCursor seed(windows.DataModule2);
         seed.Open();
-        const char* names[] = {"Adams, Ann", "Baker, Bob", "Clark, Cy", "Diaz, Dee", "Evans, Eve", "Fox, Finn",
-                               "Grant, Gil", "Hill, Hana", "Ito, Ike",  "Jones, Jo", "King, Kai",  "Lee, Lou"};
+        // More names than the list shows, so that its scroll bar is in the picture.
+        const char* names[] = {"Adams, Ann", "Baker, Bob",  "Clark, Cy",  "Diaz, Dee", "Evans, Eve",
+                               "Fox, Finn",  "Grant, Gil",  "Hill, Hana", "Ito, Ike",  "Jones, Jo",
+                               "King, Kai",  "Lee, Lou",    "Moss, Mia",  "Nash, Ned", "Owen, Ola",
+                               "Park, Pat",  "Quinn, Quin", "Reed, Rae",  "Shaw, Sam", "Tate, Tom"};
         int i = 0;
         for (const char* name : names) {
             addContact(seed, QString::fromLatin1(name), QString::number(5550100 + i), 1 + i % 2, 1 + i % 3);

@@ -2,6 +2,7 @@
 
 #include "engine/pagingEngine.h"
 #include "engine/servicesFile.h"
+#include "ui/windowStyle.h"
 
 #include <QPushButton>
 
@@ -23,7 +24,9 @@ ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, con
          std::initializer_list<QWidget*>{&contactsGridForm, &viewContactForm, &InstructionsForm, &sendingMemoForm,
                                          &configForm, &AboutForm, &SendLaterForm}) {
         secondary->setAttribute(Qt::WA_QuitOnClose, false);
+        giveScrollBarHandlesContrast(*secondary);
     }
+    giveScrollBarHandlesContrast(Form1);
     configForm.setCheckAllButton(&Form1.selectAllButton());
     contactsGridForm.setDataModule(DataModule2);
     SecondaryWindows windows;

@@ -3,10 +3,16 @@
 #include "ui/toolkit/typingLimit.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionComplex>
 #include <QWidget>
 
 namespace corvane {
@@ -23,6 +29,42 @@ void setBackground(QWidget& widget, const QColor& colour) {
     palette.setColor(QPalette::Base, colour);
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
+}
+
+namespace {
+
+// The application's style, with the scroll bar's handle painted over in a colour that stands out.
+class ContrastingHandleStyle final : public QProxyStyle {
+public:
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control != CC_ScrollBar || (option->state & State_Enabled) == 0) {
+            return;
+        }
+        const QRect handle = subControlRect(control, option, SC_ScrollBarSlider, widget);
+        if (!handle.isValid()) {
+            return;
+        }
+        painter->save();
+        painter->setPen(QColor(0x5A, 0x5A, 0x5A));
+        painter->setBrush(QColor(0xA0, 0xA0, 0xA0));
+        painter->drawRect(handle.adjusted(1, 1, -2, -2));
+        painter->restore();
+    }
+};
+
+} // namespace
+
+void giveScrollBarHandlesContrast(QWidget& window) {
+    static QPointer<ContrastingHandleStyle> style;
+    if (style.isNull()) {
+        style = new ContrastingHandleStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    for (QScrollBar* bar : window.findChildren<QScrollBar*>()) {
+        bar->setStyle(style);
+    }
 }
 
 void setTextColour(QWidget& widget, const QColor& colour) {

@@ -19,6 +19,9 @@ inline const QColor captionNavy(0x00, 0x00, 0x80);
 // A fixed client area; the window cannot be resized, minimised or maximised.
 void makeFixedDialogWindow(QWidget& window, int clientWidth, int clientHeight);
 void setBackground(QWidget& widget, const QColor& colour);
+// Scroll bar handles in a mid grey with a dark outline, for every scroll bar of the window: the
+// toolkit's own near-white handle can hardly be told from its groove.
+void giveScrollBarHandlesContrast(QWidget& window);
 void setTextColour(QWidget& widget, const QColor& colour);
 // Gives a run of neighbouring lines one font: the window's own, or, where one of them would not fit
 // its width, the largest smaller size at which all of them fit. Neighbours never differ in size.

@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,7 +13,9 @@
 #include <QScrollBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionSlider>
 #include <QTextBlock>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -143,6 +146,42 @@ TEST_F(WindowLayout, EveryControlHasAnAccessibleName) {
     for (const auto& [control, name] : spotChecks) {
         EXPECT_EQ(control->accessibleName(), name) << control->objectName().toStdString();
     }
+}
+
+// The lists have a white background; their scroll bars must still show where the handle is. The
+// handle's middle and the groove beside it differ clearly in brightness (WCAG contrast ratio).
+TEST_F(WindowLayout, ListScrollBarHandlesStandOutFromTheirGroove) {
+    std::vector<Contact> many;
+    for (int i = 0; i < 40; ++i) {
+        many.push_back({u"Name %1"_s.arg(i, 2, 10, QChar(u'0')), QString::number(1000 + i)});
+    }
+    TForm1& f = start(many);
+    QCoreApplication::processEvents();
+    QScrollBar* bar = ui(f).namesListbox->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.subControls = QStyle::SC_All;
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    const QRect handle = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar);
+    const QRect groove = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddPage, bar);
+    ASSERT_FALSE(groove.isEmpty());
+    const QImage picture = bar->grab().toImage();
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double a = luminance(picture.pixelColor(handle.center()));
+    const double b = luminance(picture.pixelColor(groove.center()));
+    const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    EXPECT_GE(ratio, 1.5) << "handle " << picture.pixelColor(handle.center()).name().toStdString() << ", groove "
+                          << picture.pixelColor(groove.center()).name().toStdString();
 }
 
 } // namespace
