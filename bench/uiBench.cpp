@@ -81,33 +81,36 @@ int main(int argc, char** argv) {
     // The contacts window: each change the operator makes, timed from the click to the window showing
     // the result.
     TcontactsGridForm& contacts = windows.contactsGridForm;
+    auto* const contactsGrid = namedChild<QTableView>(contacts, QStringLiteral("DBGrid1"));
+    auto* const nameEdit = namedChild<QLineEdit>(contacts, QStringLiteral("nameEdit"));
+    auto* const idEdit = namedChild<QLineEdit>(contacts, QStringLiteral("idEdit"));
     timer.restart();
     contacts.FormShow();
     contacts.show();
     const double contactsOpen = ms(timer);
-    const int rows = contacts.DBGrid1->model()->rowCount();
+    const int rows = contactsGrid->model()->rowCount();
     timer.restart();
     contacts.selectRow(rows / 2);
     const double contactsClick = ms(timer);
-    contacts.nameEdit->setText(QStringLiteral("Aardvark, renamed"));
-    emit contacts.nameEdit->textEdited(contacts.nameEdit->text());
+    nameEdit->setText(QStringLiteral("Aardvark, renamed"));
+    emit nameEdit->textEdited(nameEdit->text());
     timer.restart();
     contacts.UpdatebuttonClick();
     const double contactsUpdate = ms(timer);
     timer.restart();
     contacts.InsertbuttonClick();
-    contacts.nameEdit->setText(QStringLiteral("Zebra, new"));
-    emit contacts.nameEdit->textEdited(contacts.nameEdit->text());
-    contacts.idEdit->setText(QStringLiteral("5559999"));
-    emit contacts.idEdit->textEdited(contacts.idEdit->text());
+    nameEdit->setText(QStringLiteral("Zebra, new"));
+    emit nameEdit->textEdited(nameEdit->text());
+    idEdit->setText(QStringLiteral("5559999"));
+    emit idEdit->textEdited(idEdit->text());
     contacts.UpdatebuttonClick();
     const double contactsInsert = ms(timer);
     timer.restart();
     contacts.deleteButtonClick();
     const double contactsDelete = ms(timer);
     const bool contactsConsistent =
-        contacts.DBGrid1->model()->rowCount() == rows &&
-        contacts.DBGrid1->model()->index(0, 0).data().toString() == QStringLiteral("Aardvark, renamed");
+        contactsGrid->model()->rowCount() == rows &&
+        contactsGrid->model()->index(0, 0).data().toString() == QStringLiteral("Aardvark, renamed");
     contacts.hide();
     contacts.contactsTable()->Close();
 
@@ -147,8 +150,8 @@ int main(int argc, char** argv) {
     bench::prepareGroupSend(windows, server.port(), 1, QStringLiteral("Fire drill at 10:00"));
     std::vector<qint64> lineTimes;
     QElapsedTimer sendTimer;
-    QObject::connect(results.sendingMemo->document(), &QTextDocument::blockCountChanged, &form,
-                     [&] { lineTimes.push_back(sendTimer.nsecsElapsed()); });
+    QObject::connect(namedChild<QPlainTextEdit>(results, QStringLiteral("sendingMemo"))->document(),
+                     &QTextDocument::blockCountChanged, &form, [&] { lineTimes.push_back(sendTimer.nsecsElapsed()); });
     const QLabel* status = namedChild<QLabel>(form, QStringLiteral("messageStatusLabel"));
     sendTimer.start();
     form.sendButtonClick(true);

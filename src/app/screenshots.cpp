@@ -140,16 +140,17 @@ int main(int argc, char** argv) {
 
     form.Configure1Click();
     ok &= save(windows.configForm, output, u"configuration-general"_s);
-    windows.configForm.PageControl1->setCurrentWidget(windows.configForm.TabSheet4);
+    auto* const configPages = namedChild<QTabWidget>(windows.configForm, u"PageControl1"_s);
+    configPages->setCurrentWidget(namedChild<QWidget>(windows.configForm, u"TabSheet4"_s));
     ok &= save(windows.configForm, output, u"configuration-groups"_s);
-    windows.configForm.PageControl1->setCurrentWidget(windows.configForm.TabSheet3);
+    configPages->setCurrentWidget(namedChild<QWidget>(windows.configForm, u"TabSheet3"_s));
     ok &= save(windows.configForm, output, u"configuration-quick-messages"_s);
     windows.configForm.reject();
 
     form.ContactsDatabase1Click();
     windows.contactsGridForm.selectRow(2);
     ok &= save(windows.contactsGridForm, output, u"contacts"_s);
-    windows.contactsGridForm.GroupSelectComboBox->setCurrentIndex(2);
+    namedChild<QComboBox>(windows.contactsGridForm, u"GroupSelectComboBox"_s)->setCurrentIndex(2);
     windows.contactsGridForm.GroupSelectComboBoxChange();
     ok &= save(windows.contactsGridForm, output, u"contacts-group-filter"_s);
     windows.contactsGridForm.reject();

@@ -121,7 +121,6 @@ void TForm1::namesListboxDblClick() {
     }
     TviewContactForm& view = *m_windows.viewContactForm;
     const QString name = namesListbox->Items().item(row);
-    view.nameLabel->setText(name);
     LookedUpContact found;
     // A name that is no longer found shows empty lines rather than the previous contact's values.
     QString id;
@@ -133,9 +132,7 @@ void TForm1::namesListboxDblClick() {
                       m_engine->serviceTable()[found.serviceNumber].name + u']';
         }
     }
-    view.idLabel->setText(id);
-    view.serviceLabel->setText(service);
-    view.serviceLabel->adjustSize();
+    view.showContact(name, id, service);
     view.move(pos() + QPoint(150, 50));
     m_modal.showModal(view);
 }

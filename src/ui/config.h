@@ -33,6 +33,12 @@ public:
     void SaveButtonClick();
     void CancelButtonClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Window elements, named as their objectName; code outside the window finds them by that name.
     QTabWidget* PageControl1;
     QWidget* TabSheet1;
     QWidget* servicesTabSheet;
@@ -48,11 +54,6 @@ public:
     QPushButton* SaveButton;
     QPushButton* CancelButton;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     struct NumberedPage {
         const char* objectName;
         QString tabCaption;

@@ -61,6 +61,13 @@ public:
     // A click on a row of the grid: the cursor moves to that contact.
     void selectRow(int row);
 
+protected:
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Window elements, named as their objectName; code outside the window finds them by that name.
     QLineEdit* nameEdit;
     QLineEdit* idEdit;
     QLineEdit* ServicenumberEdit;
@@ -79,12 +86,6 @@ public:
     OneBased<QLabel*, serviceCount> serviceLabels;
     QPushButton* exitButton;
 
-protected:
-    void done(int result) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     void DataSource1StateChange();
     void contactsTableBeforePost();
     void showControls();

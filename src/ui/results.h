@@ -17,8 +17,6 @@ class TsendingMemoForm final : public QWidget {
 public:
     explicit TsendingMemoForm(QWidget* parent = nullptr);
 
-    QPlainTextEdit* sendingMemo;
-
     static constexpr int batchMs = 50;
 
     void clearLines();
@@ -32,6 +30,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QPlainTextEdit* sendingMemo; // by that objectName for code outside the window
     QStringList m_pending;
     QTimer m_batch;
 };

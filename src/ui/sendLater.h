@@ -24,6 +24,14 @@ public:
     void sendButtonClick();
     void cancelButtonClick();
 
+    // Cancel, the close box and Esc: no hold value, and nothing is sent.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Window elements, named as their objectName; code outside the window finds them by that name.
     QLineEdit* monthEdit;
     QLineEdit* dateEdit;
     QLineEdit* yearEdit;
@@ -32,13 +40,6 @@ public:
     QPushButton* sendButton;
     QPushButton* cancelButton;
 
-    // Cancel, the close box and Esc: no hold value, and nothing is sent.
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     PagingEngine& m_engine;
     const Clock& m_clock;
     OperatorDialogs& m_dialogs;

@@ -39,4 +39,11 @@ TviewContactForm::TviewContactForm(QWidget* parent)
     nameControlsForScreenReaders(*this);
 }
 
+void TviewContactForm::showContact(const QString& name, const QString& id, const QString& service) {
+    nameLabel->setText(name);
+    idLabel->setText(id);
+    serviceLabel->setText(service);
+    serviceLabel->adjustSize();
+}
+
 } // namespace corvane

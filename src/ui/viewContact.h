@@ -13,6 +13,11 @@ class TviewContactForm final : public QDialog {
 public:
     explicit TviewContactForm(QWidget* parent = nullptr);
 
+    // Fills the three lines; the window is shown by the caller.
+    void showContact(const QString& name, const QString& id, const QString& service);
+
+private:
+    // Window elements, named as their objectName; code outside the window finds them by that name.
     QLabel* nameLabel;
     QLabel* idLabel;
     QLabel* serviceLabel;

@@ -12,6 +12,7 @@
 #include "ui/programWindows.h"
 #include "ui/toolkit/checkListBox.h"
 #include "ui/toolkit/modalRunner.h"
+#include "windowsUi.h"
 
 #include <QFileInfo>
 #include <QStatusBar>
@@ -106,6 +107,11 @@ protected:
     }
     // The main window's elements, by objectName.
     static MainWindowUi ui(const TForm1& window) { return MainWindowUi(window); }
+    // The other windows' elements, by objectName.
+    template <typename Window>
+    static auto ui(const Window& window) {
+        return test::ui(window);
+    }
     QStringList namesInList() {
         QStringList names;
         for (int i = 0; i < ui(form()).namesListbox->count(); ++i) {

@@ -33,36 +33,36 @@ TEST_F(ConfigWindow, OpensOnTheGeneralPageWithTheValuesInMemory) {
     configure([&](TconfigForm& c) {
         EXPECT_EQ(c.pos(), QPoint(220, 120));
         EXPECT_EQ(c.windowTitle(), u"Configuration  -  Corvane"_s);
-        EXPECT_EQ(c.PageControl1->currentWidget(), c.TabSheet1);
-        EXPECT_FALSE(c.PageControl1->isTabVisible(c.PageControl1->indexOf(c.servicesTabSheet)));
-        EXPECT_EQ(c.timeoutEdit->text(), u"45"_s);
-        EXPECT_FALSE(c.loggingEnabledCheckbox->isChecked());
-        EXPECT_EQ(c.loggingDirEdit->text(), u"./logs/"_s);
-        EXPECT_FALSE(c.hideCheckallCheckbox->isChecked());
-        EXPECT_EQ(c.messageEdits[1]->text(), u"Hi"_s);
-        EXPECT_EQ(c.messageEdits[8]->text(), u"Don't call"_s);
-        EXPECT_EQ(c.groupNameEdits[10]->text(), u""_s);
-        EXPECT_EQ(c.serviceEdits[1][0]->text(), form().engine().serviceTable()[1].name);
-        EXPECT_EQ(c.serviceEdits[1][2]->text(), u"444"_s);
-        EXPECT_EQ(c.serviceEdits[12][2]->text(), u"0"_s);
-        c.PageControl1->setCurrentWidget(c.TabSheet4);
-        c.CancelButton->click();
+        EXPECT_EQ(ui(c).PageControl1->currentWidget(), ui(c).TabSheet1);
+        EXPECT_FALSE(ui(c).PageControl1->isTabVisible(ui(c).PageControl1->indexOf(ui(c).servicesTabSheet)));
+        EXPECT_EQ(ui(c).timeoutEdit->text(), u"45"_s);
+        EXPECT_FALSE(ui(c).loggingEnabledCheckbox->isChecked());
+        EXPECT_EQ(ui(c).loggingDirEdit->text(), u"./logs/"_s);
+        EXPECT_FALSE(ui(c).hideCheckallCheckbox->isChecked());
+        EXPECT_EQ(ui(c).messageEdits[1]->text(), u"Hi"_s);
+        EXPECT_EQ(ui(c).messageEdits[8]->text(), u"Don't call"_s);
+        EXPECT_EQ(ui(c).groupNameEdits[10]->text(), u""_s);
+        EXPECT_EQ(ui(c).serviceEdits[1][0]->text(), form().engine().serviceTable()[1].name);
+        EXPECT_EQ(ui(c).serviceEdits[1][2]->text(), u"444"_s);
+        EXPECT_EQ(ui(c).serviceEdits[12][2]->text(), u"0"_s);
+        ui(c).PageControl1->setCurrentWidget(ui(c).TabSheet4);
+        ui(c).CancelButton->click();
     });
-    configure([&](TconfigForm& c) { EXPECT_EQ(c.PageControl1->currentWidget(), c.TabSheet1); });
+    configure([&](TconfigForm& c) { EXPECT_EQ(ui(c).PageControl1->currentWidget(), ui(c).TabSheet1); });
 }
 
 TEST_F(ConfigWindow, SaveTakesEffectAtOnceAndWritesEveryEntry) {
     start();
     configure([&](TconfigForm& c) {
-        c.timeoutEdit->clear();
-        QTest::keyClicks(c.timeoutEdit, u"1-2a34"_s);
-        EXPECT_EQ(c.timeoutEdit->text(), u"123"_s) << "three digits and nothing else";
-        c.timeoutEdit->setText(u"0"_s);
-        c.hideCheckallCheckbox->setChecked(true);
-        c.groupNameEdits[2]->setText(u"Nurses"_s);
-        c.messageEdits[3]->setText(u"Code blue"_s);
-        c.loggingDirEdit->setText(u"./elsewhere"_s);
-        c.SaveButton->click();
+        ui(c).timeoutEdit->clear();
+        QTest::keyClicks(ui(c).timeoutEdit, u"1-2a34"_s);
+        EXPECT_EQ(ui(c).timeoutEdit->text(), u"123"_s) << "three digits and nothing else";
+        ui(c).timeoutEdit->setText(u"0"_s);
+        ui(c).hideCheckallCheckbox->setChecked(true);
+        ui(c).groupNameEdits[2]->setText(u"Nurses"_s);
+        ui(c).messageEdits[3]->setText(u"Code blue"_s);
+        ui(c).loggingDirEdit->setText(u"./elsewhere"_s);
+        ui(c).SaveButton->click();
         EXPECT_FALSE(c.isVisible());
     });
     const Settings& s = windows->settings;
@@ -80,9 +80,9 @@ TEST_F(ConfigWindow, SaveTakesEffectAtOnceAndWritesEveryEntry) {
         << file.toStdString();
 
     configure([&](TconfigForm& c) {
-        c.hideCheckallCheckbox->setChecked(false);
-        c.groupNameEdits[2]->clear();
-        c.SaveButton->click();
+        ui(c).hideCheckallCheckbox->setChecked(false);
+        ui(c).groupNameEdits[2]->clear();
+        ui(c).SaveButton->click();
     });
     EXPECT_FALSE(ui(form()).checkAllButton->isHidden());
     EXPECT_EQ(ui(form()).groupsListBox->count(), 0);
@@ -91,10 +91,10 @@ TEST_F(ConfigWindow, SaveTakesEffectAtOnceAndWritesEveryEntry) {
 TEST_F(ConfigWindow, EmptyTimeoutChangesNothingAnywhere) {
     start();
     configure([&](TconfigForm& c) {
-        c.timeoutEdit->clear();
-        c.groupNameEdits[1]->setText(u"Never saved"_s);
-        c.loggingEnabledCheckbox->setChecked(true);
-        c.SaveButton->click();
+        ui(c).timeoutEdit->clear();
+        ui(c).groupNameEdits[1]->setText(u"Never saved"_s);
+        ui(c).loggingEnabledCheckbox->setChecked(true);
+        ui(c).SaveButton->click();
         EXPECT_TRUE(c.isVisible()) << "the window stays open";
     });
     EXPECT_EQ(dialogs.messages, QStringList{u"'' is not a valid integer value"_s});
@@ -107,14 +107,14 @@ TEST_F(ConfigWindow, EmptyTimeoutChangesNothingAnywhere) {
 TEST_F(ConfigWindow, CancelLeavesSettingsAndFileUntouched) {
     start();
     configure([&](TconfigForm& c) {
-        c.timeoutEdit->setText(u"9"_s);
-        c.messageEdits[1]->setText(u"changed"_s);
-        c.CancelButton->click();
+        ui(c).timeoutEdit->setText(u"9"_s);
+        ui(c).messageEdits[1]->setText(u"changed"_s);
+        ui(c).CancelButton->click();
     });
     EXPECT_EQ(windows->settings.timeout, 45);
     EXPECT_EQ(windows->settings.quickMessages[1], u"Hi"_s);
     EXPECT_FALSE(QFile::exists(dir.filePath(u"corvane3.ini"_s)));
-    configure([&](TconfigForm& c) { EXPECT_EQ(c.timeoutEdit->text(), u"45"_s); });
+    configure([&](TconfigForm& c) { EXPECT_EQ(ui(c).timeoutEdit->text(), u"45"_s); });
 }
 
 TEST_F(ConfigWindow, RefusedWriteKeepsTheWindowOpenAndTheValuesInMemory) {
@@ -122,11 +122,11 @@ TEST_F(ConfigWindow, RefusedWriteKeepsTheWindowOpenAndTheValuesInMemory) {
     const auto readOnly =
         QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
     configure([&](TconfigForm& c) {
-        c.timeoutEdit->setText(u"30"_s);
+        ui(c).timeoutEdit->setText(u"30"_s);
         QFile::setPermissions(dir.path(), readOnly);
         {
             test::ActAsUnprivileged nobody; // as root, permissions would not stop the write
-            c.SaveButton->click();
+            ui(c).SaveButton->click();
         }
         QFile::setPermissions(dir.path(), readOnly | QFile::WriteOwner);
         EXPECT_TRUE(c.isVisible());
@@ -141,7 +141,7 @@ TEST_F(ConfigWindow, ClosingRefillsTheGroupsListButLeavesTheSelection) {
     start();
     ui(form()).groupsListBox->setCurrentRow(0);
     form().groupsListBoxClick();
-    configure([&](TconfigForm& c) { c.CancelButton->click(); });
+    configure([&](TconfigForm& c) { ui(c).CancelButton->click(); });
     EXPECT_EQ(ui(form()).groupsListBox->count(), 1);
     EXPECT_TRUE(ui(form()).groupsListBox->selectedItems().isEmpty());
     EXPECT_EQ(ui(form()).toNameLabel->text(), u"[Group 3]"_s);
@@ -153,8 +153,8 @@ TEST_F(ConfigWindow, LongLogDirectoryShowsItsStart) {
     writeSettings("[LOGGING]\r\nloggingDir=./var/spool/paging/site-one/logs/\r\n");
     start();
     configure([&](TconfigForm& c) {
-        ASSERT_EQ(c.loggingDirEdit->text(), u"./var/spool/paging/site-one/logs/"_s);
-        EXPECT_EQ(c.loggingDirEdit->cursorPosition(), 0);
+        ASSERT_EQ(ui(c).loggingDirEdit->text(), u"./var/spool/paging/site-one/logs/"_s);
+        EXPECT_EQ(ui(c).loggingDirEdit->cursorPosition(), 0);
     });
 }
 
@@ -165,13 +165,13 @@ TEST_F(ConfigWindow, SaveKeepsLongerValuesFromTheFileWhole) {
     writeSettings("[General]\r\ntimeout=1000\r\nmessage1=" + message.toLatin1() + "\r\n");
     start();
     configure([&](TconfigForm& c) {
-        EXPECT_EQ(c.timeoutEdit->text(), u"1000"_s);
-        EXPECT_EQ(c.messageEdits[1]->text(), message);
-        c.messageEdits[1]->setFocus();
-        c.messageEdits[1]->end(false);
-        QTest::keyClick(c.messageEdits[1], Qt::Key_X);
-        EXPECT_EQ(c.messageEdits[1]->text(), message) << "typing never lengthens a value over the limit";
-        c.SaveButton->click();
+        EXPECT_EQ(ui(c).timeoutEdit->text(), u"1000"_s);
+        EXPECT_EQ(ui(c).messageEdits[1]->text(), message);
+        ui(c).messageEdits[1]->setFocus();
+        ui(c).messageEdits[1]->end(false);
+        QTest::keyClick(ui(c).messageEdits[1], Qt::Key_X);
+        EXPECT_EQ(ui(c).messageEdits[1]->text(), message) << "typing never lengthens a value over the limit";
+        ui(c).SaveButton->click();
     });
     EXPECT_EQ(windows->settings.timeout, 1000);
     EXPECT_EQ(windows->settings.quickMessages[1], message);
@@ -180,7 +180,7 @@ TEST_F(ConfigWindow, SaveKeepsLongerValuesFromTheFileWhole) {
     EXPECT_TRUE(file.contains(QByteArray("message1=" + message.toLatin1() + "\r\n"))) << file.toStdString();
 
     configure([&](TconfigForm& c) {
-        QLineEdit* edit = c.messageEdits[1];
+        QLineEdit* edit = ui(c).messageEdits[1];
         edit->setFocus();
         edit->end(false);
         for (int i = 0; i < 60; ++i) {
@@ -196,19 +196,19 @@ TEST_F(ConfigWindow, SaveKeepsLongerValuesFromTheFileWhole) {
 TEST_F(ConfigWindow, EnterPressesOnlyTheFocusedButton) {
     start();
     configure([&](TconfigForm& c) {
-        c.timeoutEdit->setFocus();
-        QTest::keyClick(c.timeoutEdit, Qt::Key_Return);
+        ui(c).timeoutEdit->setFocus();
+        QTest::keyClick(ui(c).timeoutEdit, Qt::Key_Return);
         EXPECT_TRUE(c.isVisible()) << "Enter in an edit presses nothing";
-        c.timeoutEdit->setText(u"12"_s);
-        c.SaveButton->setFocus();
-        QTest::keyClick(c.SaveButton, Qt::Key_Return);
+        ui(c).timeoutEdit->setText(u"12"_s);
+        ui(c).SaveButton->setFocus();
+        QTest::keyClick(ui(c).SaveButton, Qt::Key_Return);
         EXPECT_FALSE(c.isVisible());
     });
     EXPECT_EQ(windows->settings.timeout, 12);
     configure([&](TconfigForm& c) {
-        c.timeoutEdit->setText(u"30"_s);
-        c.CancelButton->setFocus();
-        QTest::keyClick(c.CancelButton, Qt::Key_Enter, Qt::KeypadModifier);
+        ui(c).timeoutEdit->setText(u"30"_s);
+        ui(c).CancelButton->setFocus();
+        QTest::keyClick(ui(c).CancelButton, Qt::Key_Enter, Qt::KeypadModifier);
         EXPECT_FALSE(c.isVisible());
     });
     EXPECT_EQ(windows->settings.timeout, 12);

@@ -29,7 +29,7 @@ protected:
     }
     QStringList gridNames() {
         QStringList names;
-        QAbstractItemModel* model = grid().DBGrid1->model();
+        QAbstractItemModel* model = ui(grid()).DBGrid1->model();
         for (int row = 0; row < model->rowCount(); ++row) {
             names.append(model->index(row, 0).data().toString());
         }
@@ -41,11 +41,11 @@ protected:
         QTest::keyClicks(edit, text);
     }
     void clickRow(int row) {
-        QTableView* view = grid().DBGrid1;
+        QTableView* view = ui(grid()).DBGrid1;
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualRect(view->model()->index(row, 0)).center());
     }
-    int highlightedRow() { return grid().DBGrid1->currentIndex().row(); }
+    int highlightedRow() { return ui(grid()).DBGrid1->currentIndex().row(); }
     void startWithFive() {
         start({{u"Ann Ash"_s, u"1"_s},
                {u"Diaz Dee"_s, u"4"_s},
@@ -66,44 +66,44 @@ TEST_F(ContactsWindow, ShowsContactsInNameOrderWithTheNamedGroups) {
         EXPECT_EQ(g.pos(), QPoint(70, 80));
         EXPECT_EQ(g.windowTitle(), u"Contacts Database  -  Corvane"_s);
         EXPECT_EQ(gridNames(), (QStringList{u"Ann"_s, u"Bob"_s, u"Cy"_s}));
-        EXPECT_EQ(g.nameEdit->text(), u"Ann"_s);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Ann"_s);
         QStringList entries;
-        for (int i = 0; i < g.GroupSelectComboBox->count(); ++i) {
-            entries.append(g.GroupSelectComboBox->itemText(i));
+        for (int i = 0; i < ui(g).GroupSelectComboBox->count(); ++i) {
+            entries.append(ui(g).GroupSelectComboBox->itemText(i));
         }
         EXPECT_EQ(entries, (QStringList{u"SHOW ALL CONTACTS"_s, u"Group 2: Nurses"_s, u"Group 5: Porters"_s,
                                         u"Group 10: Everyone"_s}));
         for (int n = 1; n <= 10; ++n) {
             const bool named = n == 2 || n == 5 || n == 10;
-            EXPECT_EQ(g.groupCheckboxes[n]->isEnabled(), named) << n;
-            EXPECT_EQ(g.groupCheckboxes[n]->text().isEmpty(), !named) << n;
+            EXPECT_EQ(ui(g).groupCheckboxes[n]->isEnabled(), named) << n;
+            EXPECT_EQ(ui(g).groupCheckboxes[n]->text().isEmpty(), !named) << n;
         }
-        EXPECT_EQ(g.groupCheckboxes[2]->checkState(), Qt::Checked);
-        EXPECT_EQ(g.groupCheckboxes[3]->checkState(), Qt::PartiallyChecked) << "never set shows greyed";
-        EXPECT_TRUE(g.passwordEdit->isHidden());
-        EXPECT_TRUE(g.Insertbutton->isEnabled());
-        EXPECT_FALSE(g.Updatebutton->isEnabled());
-        EXPECT_FALSE(g.showAllContactsButton->isEnabled());
+        EXPECT_EQ(ui(g).groupCheckboxes[2]->checkState(), Qt::Checked);
+        EXPECT_EQ(ui(g).groupCheckboxes[3]->checkState(), Qt::PartiallyChecked) << "never set shows greyed";
+        EXPECT_TRUE(ui(g).passwordEdit->isHidden());
+        EXPECT_TRUE(ui(g).Insertbutton->isEnabled());
+        EXPECT_FALSE(ui(g).Updatebutton->isEnabled());
+        EXPECT_FALSE(ui(g).showAllContactsButton->isEnabled());
     });
 }
 
 TEST_F(ContactsWindow, GroupTenFilterShowsOnlyItsMembers) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        g.GroupSelectComboBox->setCurrentIndex(3);
+        ui(g).GroupSelectComboBox->setCurrentIndex(3);
         g.GroupSelectComboBoxChange();
         EXPECT_EQ(gridNames(), (QStringList{u"Ann"_s, u"Cy"_s}));
-        EXPECT_EQ(g.showingGroupsLabel->text(), u"Showing Group 10: Everyone"_s);
-        EXPECT_FALSE(g.showingGroupsLabel->isHidden());
-        EXPECT_TRUE(g.showAllContactsButton->isEnabled());
-        g.GroupSelectComboBox->setCurrentIndex(2);
+        EXPECT_EQ(ui(g).showingGroupsLabel->text(), u"Showing Group 10: Everyone"_s);
+        EXPECT_FALSE(ui(g).showingGroupsLabel->isHidden());
+        EXPECT_TRUE(ui(g).showAllContactsButton->isEnabled());
+        ui(g).GroupSelectComboBox->setCurrentIndex(2);
         g.GroupSelectComboBoxChange();
         EXPECT_TRUE(gridNames().isEmpty());
-        EXPECT_EQ(g.nameEdit->text(), u""_s);
-        g.deleteButton->click();
-        g.showAllContactsButton->click();
+        EXPECT_EQ(ui(g).nameEdit->text(), u""_s);
+        ui(g).deleteButton->click();
+        ui(g).showAllContactsButton->click();
         EXPECT_EQ(gridNames().size(), 3);
-        EXPECT_TRUE(g.showingGroupsLabel->isHidden());
+        EXPECT_TRUE(ui(g).showingGroupsLabel->isHidden());
     });
     EXPECT_EQ(dialogs.messages, QStringList{u"Cannot perform this operation on an empty dataset"_s});
 }
@@ -112,13 +112,13 @@ TEST_F(ContactsWindow, NewContactThenUpdateWithNothingTypedIsRefused) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
         g.selectRow(1);
-        g.Insertbutton->click();
+        ui(g).Insertbutton->click();
         EXPECT_EQ(cursor().State(), dsInsert);
-        EXPECT_FALSE(g.Insertbutton->isEnabled());
-        g.Updatebutton->click();
+        EXPECT_FALSE(ui(g).Insertbutton->isEnabled());
+        ui(g).Updatebutton->click();
         EXPECT_EQ(cursor().State(), dsInsert);
-        g.cancelButton->click();
-        EXPECT_EQ(g.nameEdit->text(), u"Bob"_s) << "back to the contact that was current";
+        ui(g).cancelButton->click();
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Bob"_s) << "back to the contact that was current";
     });
     EXPECT_EQ(dialogs.messages, (QStringList{u"Name and ID must have values"_s, u"Operation aborted"_s}));
 }
@@ -129,11 +129,11 @@ TEST_F(ContactsWindow, PagerIdWithABlankIsRefusedOnUpdate) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
         g.selectRow(0);
-        type(g.idEdit, u"555 0100"_s);
-        QTest::mouseClick(g.Updatebutton, Qt::LeftButton);
+        type(ui(g).idEdit, u"555 0100"_s);
+        QTest::mouseClick(ui(g).Updatebutton, Qt::LeftButton);
         EXPECT_EQ(cursor().State(), dsEdit) << "still editing, the typed ID kept";
-        EXPECT_EQ(g.idEdit->text(), u"555 0100"_s);
-        g.cancelButton->click();
+        EXPECT_EQ(ui(g).idEdit->text(), u"555 0100"_s);
+        ui(g).cancelButton->click();
     });
     EXPECT_EQ(dialogs.messages, (QStringList{TcontactsGridForm::pagerIdRule, u"Operation aborted"_s}));
     LookedUpContact stored;
@@ -146,8 +146,8 @@ TEST_F(ContactsWindow, ServicesListShowsTheNamesOfTheServicesFile) {
     dir.write(u"services.ini"_s, "[Service1]\r\nname=SITE GW\r\n[Service3]\r\nname=NIGHT\r\naddress=127.0.0.1\r\n");
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        EXPECT_EQ(g.serviceLabels[1]->text(), u"SITE GW"_s);
-        EXPECT_EQ(g.serviceLabels[3]->text(), u"NIGHT"_s);
+        EXPECT_EQ(ui(g).serviceLabels[1]->text(), u"SITE GW"_s);
+        EXPECT_EQ(ui(g).serviceLabels[3]->text(), u"NIGHT"_s);
     });
     EXPECT_TRUE(form().engine().serviceTable().isUsable(3));
 }
@@ -160,11 +160,11 @@ TEST_F(ContactsWindow, FaultyServicesFileKeepsTheProgramFromStarting) {
 TEST_F(ContactsWindow, EmptyNewContactIsDroppedByAClickOnAnotherRow) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        g.Insertbutton->click();
+        ui(g).Insertbutton->click();
         EXPECT_EQ(gridNames(), (QStringList{u""_s, u"Ann"_s, u"Bob"_s, u"Cy"_s})) << "the new contact has its row";
         g.selectRow(3);
         EXPECT_EQ(cursor().State(), dsBrowse);
-        EXPECT_EQ(g.nameEdit->text(), u"Cy"_s);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Cy"_s);
         EXPECT_EQ(gridNames().size(), 3);
     });
     EXPECT_TRUE(dialogs.messages.isEmpty());
@@ -173,17 +173,17 @@ TEST_F(ContactsWindow, EmptyNewContactIsDroppedByAClickOnAnotherRow) {
 TEST_F(ContactsWindow, DuplicateNameThenACorrectedOneIsSaved) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        g.Insertbutton->click();
-        type(g.nameEdit, u"ann"_s);
-        type(g.idEdit, u"77"_s);
-        type(g.ServicenumberEdit, u"2"_s);
-        g.Updatebutton->click();
+        ui(g).Insertbutton->click();
+        type(ui(g).nameEdit, u"ann"_s);
+        type(ui(g).idEdit, u"77"_s);
+        type(ui(g).ServicenumberEdit, u"2"_s);
+        ui(g).Updatebutton->click();
         EXPECT_EQ(cursor().State(), dsInsert);
-        type(g.nameEdit, u"Anna"_s);
-        g.Updatebutton->click();
+        type(ui(g).nameEdit, u"Anna"_s);
+        ui(g).Updatebutton->click();
         EXPECT_EQ(cursor().State(), dsBrowse);
         EXPECT_EQ(gridNames(), (QStringList{u"Ann"_s, u"Anna"_s, u"Bob"_s, u"Cy"_s}));
-        EXPECT_EQ(g.nameEdit->text(), u"Anna"_s);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Anna"_s);
     });
     EXPECT_EQ(dialogs.messages, QStringList{u"Error: Duplicate Name"_s});
     EXPECT_EQ(namesInList(), (QStringList{u"Ann"_s, u"Anna"_s, u"Bob"_s, u"Cy"_s})) << "the names list is refilled";
@@ -193,25 +193,25 @@ TEST_F(ContactsWindow, DuplicateNameThenACorrectedOneIsSaved) {
 TEST_F(ContactsWindow, ClosingDiscardsAnUnsavedChange) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        type(g.idEdit, u"999"_s);
+        type(ui(g).idEdit, u"999"_s);
         EXPECT_EQ(cursor().State(), dsEdit);
-        EXPECT_TRUE(g.Updatebutton->isEnabled());
+        EXPECT_TRUE(ui(g).Updatebutton->isEnabled());
     });
-    openContacts([&](TcontactsGridForm& g) { EXPECT_EQ(g.idEdit->text(), u"1"_s); });
+    openContacts([&](TcontactsGridForm& g) { EXPECT_EQ(ui(g).idEdit->text(), u"1"_s); });
 }
 
 TEST_F(ContactsWindow, DeleteBeepsAsksAndRefusesWhileEditing) {
     startWithContacts();
     dialogs.confirmAnswer = true;
     openContacts([&](TcontactsGridForm& g) {
-        type(g.idEdit, u"5"_s);
-        EXPECT_FALSE(g.deleteButton->isEnabled());
+        type(ui(g).idEdit, u"5"_s);
+        EXPECT_FALSE(ui(g).deleteButton->isEnabled());
         g.deleteButtonClick(); // reached only through the handler while editing
         g.InsertbuttonClick();
-        g.cancelButton->click();
-        g.deleteButton->click();
+        ui(g).cancelButton->click();
+        ui(g).deleteButton->click();
         EXPECT_EQ(gridNames(), (QStringList{u"Bob"_s, u"Cy"_s}));
-        EXPECT_EQ(g.nameEdit->text(), u"Bob"_s);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Bob"_s);
     });
     const QString editing = u"You are currently editing a record.  Choose UPDATE or CANCEL."_s;
     EXPECT_EQ(dialogs.events, (QStringList{u"<beep>"_s, editing, editing, u"<beep>"_s}));
@@ -223,12 +223,12 @@ TEST_F(ContactsWindow, ImportedContactGetsOneGroupByTicking) {
     dir.write(u"names.txt"_s, "Imported Ida,5550101\r\n");
     start();
     openContacts([&](TcontactsGridForm& g) {
-        for (GroupCheckBox* box : g.groupCheckboxes) {
+        for (GroupCheckBox* box : ui(g).groupCheckboxes) {
             EXPECT_EQ(box->checkState(), Qt::PartiallyChecked);
         }
-        g.groupCheckboxes[4]->click();
-        EXPECT_EQ(g.groupCheckboxes[4]->checkState(), Qt::Checked) << "the first click ticks";
-        g.Updatebutton->click();
+        ui(g).groupCheckboxes[4]->click();
+        EXPECT_EQ(ui(g).groupCheckboxes[4]->checkState(), Qt::Checked) << "the first click ticks";
+        ui(g).Updatebutton->click();
     });
     contactsCursor check(windows->DataModule2);
     check.Open();
@@ -240,14 +240,14 @@ TEST_F(ContactsWindow, ImportedContactGetsOneGroupByTicking) {
 TEST_F(ContactsWindow, ServiceNumberTakesDigitsAndSignsOnly) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        g.ServicenumberEdit->setFocus();
-        g.ServicenumberEdit->clear();
-        QTest::keyClicks(g.ServicenumberEdit, u"x+"_s);
-        EXPECT_EQ(g.ServicenumberEdit->text(), u"+"_s);
-        g.Updatebutton->click();
+        ui(g).ServicenumberEdit->setFocus();
+        ui(g).ServicenumberEdit->clear();
+        QTest::keyClicks(ui(g).ServicenumberEdit, u"x+"_s);
+        EXPECT_EQ(ui(g).ServicenumberEdit->text(), u"+"_s);
+        ui(g).Updatebutton->click();
         EXPECT_EQ(cursor().State(), dsEdit);
-        type(g.ServicenumberEdit, u"13"_s);
-        g.Updatebutton->click();
+        type(ui(g).ServicenumberEdit, u"13"_s);
+        ui(g).Updatebutton->click();
         EXPECT_EQ(cursor().State(), dsBrowse);
     });
     EXPECT_EQ(dialogs.beeps, 1);
@@ -257,9 +257,9 @@ TEST_F(ContactsWindow, ServiceNumberTakesDigitsAndSignsOnly) {
 TEST_F(ContactsWindow, EscPutsBackTheEditsValueAndStaysEditing) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        type(g.nameEdit, u"Changed"_s);
-        QTest::keyClick(g.nameEdit, Qt::Key_Escape);
-        EXPECT_EQ(g.nameEdit->text(), u"Ann"_s);
+        type(ui(g).nameEdit, u"Changed"_s);
+        QTest::keyClick(ui(g).nameEdit, Qt::Key_Escape);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Ann"_s);
         EXPECT_EQ(cursor().State(), dsEdit);
         EXPECT_TRUE(g.isVisible()) << "Esc does not close the window";
     });
@@ -285,21 +285,21 @@ TEST_F(ContactsWindow, KeyboardMovesInTheGridMoveTheContactTheWindowActsOn) {
     openContacts([&](TcontactsGridForm& g) {
         ASSERT_EQ(gridNames(), (QStringList{u"Ann Ash"_s, u"Bob Bay"_s, u"Diaz Dee"_s, u"Eve Elm"_s, u"Fox Finn"_s}));
         clickRow(2);
-        EXPECT_EQ(g.nameEdit->text(), u"Diaz Dee"_s);
-        QTest::keyClick(g.DBGrid1, Qt::Key_Down);
-        QTest::keyClick(g.DBGrid1, Qt::Key_Down);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Diaz Dee"_s);
+        QTest::keyClick(ui(g).DBGrid1, Qt::Key_Down);
+        QTest::keyClick(ui(g).DBGrid1, Qt::Key_Down);
         EXPECT_EQ(highlightedRow(), 4);
-        EXPECT_EQ(g.nameEdit->text(), u"Fox Finn"_s);
-        g.deleteButton->click();
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Fox Finn"_s);
+        ui(g).deleteButton->click();
         EXPECT_EQ(gridNames(), (QStringList{u"Ann Ash"_s, u"Bob Bay"_s, u"Diaz Dee"_s, u"Eve Elm"_s}));
-        EXPECT_EQ(g.nameEdit->text(), u"Eve Elm"_s) << "the one before the deleted last contact";
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Eve Elm"_s) << "the one before the deleted last contact";
         EXPECT_EQ(highlightedRow(), 3);
-        QTest::keyClick(g.DBGrid1, Qt::Key_Home, Qt::ControlModifier);
-        EXPECT_EQ(g.nameEdit->text(), u"Ann Ash"_s);
-        type(g.idEdit, u"11"_s);
-        g.Updatebutton->click();
-        QTest::keyClick(g.DBGrid1, Qt::Key_End, Qt::ControlModifier);
-        EXPECT_EQ(g.nameEdit->text(), u"Eve Elm"_s);
+        QTest::keyClick(ui(g).DBGrid1, Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Ann Ash"_s);
+        type(ui(g).idEdit, u"11"_s);
+        ui(g).Updatebutton->click();
+        QTest::keyClick(ui(g).DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Eve Elm"_s);
     });
     contactsCursor check(windows->DataModule2);
     check.Open();
@@ -312,18 +312,18 @@ TEST_F(ContactsWindow, RefusedMovePutsTheHighlightBackOnTheContactBeingEdited) {
     startWithFive();
     openContacts([&](TcontactsGridForm& g) {
         clickRow(1);
-        type(g.idEdit, QString()); // an empty ID cannot be saved
-        QTest::keyClick(g.idEdit, Qt::Key_Backspace);
-        g.DBGrid1->setFocus();
-        QTest::keyClick(g.DBGrid1, Qt::Key_Down);
+        type(ui(g).idEdit, QString()); // an empty ID cannot be saved
+        QTest::keyClick(ui(g).idEdit, Qt::Key_Backspace);
+        ui(g).DBGrid1->setFocus();
+        QTest::keyClick(ui(g).DBGrid1, Qt::Key_Down);
         EXPECT_EQ(highlightedRow(), 1);
         EXPECT_EQ(cursor().State(), dsEdit);
-        EXPECT_EQ(g.nameEdit->text(), u"Bob Bay"_s);
+        EXPECT_EQ(ui(g).nameEdit->text(), u"Bob Bay"_s);
         clickRow(3);
         EXPECT_EQ(highlightedRow(), 1);
-        g.cancelButton->click();
+        ui(g).cancelButton->click();
         EXPECT_EQ(highlightedRow(), 1);
-        EXPECT_EQ(g.idEdit->text(), u"2"_s);
+        EXPECT_EQ(ui(g).idEdit->text(), u"2"_s);
     });
     EXPECT_EQ(dialogs.messages, (QStringList{u"Name and ID must have values"_s, u"Name and ID must have values"_s}));
 }
@@ -336,21 +336,21 @@ TEST_F(ContactsWindow, SavedContactsTakeTheirRowInNameOrderAndAreScrolledIntoVie
     start(many);
     openContacts([&](TcontactsGridForm& g) {
         g.resize(g.size()); // laid out, so that rows have places on the screen
-        g.Insertbutton->click();
+        ui(g).Insertbutton->click();
         EXPECT_EQ(highlightedRow(), 0);
         EXPECT_EQ(gridNames().size(), 61);
-        type(g.nameEdit, u"Zed"_s);
-        type(g.idEdit, u"99"_s);
-        g.Updatebutton->click();
+        type(ui(g).nameEdit, u"Zed"_s);
+        type(ui(g).idEdit, u"99"_s);
+        ui(g).Updatebutton->click();
         EXPECT_EQ(gridNames().size(), 61);
         EXPECT_EQ(gridNames().last(), u"Zed"_s);
         EXPECT_EQ(highlightedRow(), 60);
-        const QRect row = g.DBGrid1->visualRect(g.DBGrid1->model()->index(60, 0));
-        EXPECT_TRUE(g.DBGrid1->viewport()->rect().intersects(row)) << "scrolled into view";
+        const QRect row = ui(g).DBGrid1->visualRect(ui(g).DBGrid1->model()->index(60, 0));
+        EXPECT_TRUE(ui(g).DBGrid1->viewport()->rect().intersects(row)) << "scrolled into view";
 
-        QTest::keyClick(g.DBGrid1, Qt::Key_Home, Qt::ControlModifier);
-        type(g.nameEdit, u"Name 30a"_s); // Name 00 becomes Name 30a
-        g.Updatebutton->click();
+        QTest::keyClick(ui(g).DBGrid1, Qt::Key_Home, Qt::ControlModifier);
+        type(ui(g).nameEdit, u"Name 30a"_s); // Name 00 becomes Name 30a
+        ui(g).Updatebutton->click();
         EXPECT_EQ(gridNames().indexOf(u"Name 30a"_s), 30);
         EXPECT_EQ(highlightedRow(), 30);
         EXPECT_EQ(gridNames().first(), u"Name 01"_s);
@@ -384,11 +384,11 @@ TEST_F(ContactsWindow, UpdateOnATableTheUserMayNotWriteSaysWhoMay) {
     start();
     openContacts([&](TcontactsGridForm& g) {
         g.selectRow(0);
-        type(g.idEdit, u"5550100"_s);
-        QTest::mouseClick(g.Updatebutton, Qt::LeftButton);
+        type(ui(g).idEdit, u"5550100"_s);
+        QTest::mouseClick(ui(g).Updatebutton, Qt::LeftButton);
         EXPECT_EQ(cursor().State(), dsEdit);
-        EXPECT_EQ(g.idEdit->text(), u"5550100"_s);
-        g.cancelButton->click();
+        EXPECT_EQ(ui(g).idEdit->text(), u"5550100"_s);
+        ui(g).cancelButton->click();
     });
     EXPECT_EQ(dialogs.messages, QStringList{tableWritableOnlyByTheGroup()});
     LookedUpContact stored;
@@ -400,19 +400,19 @@ TEST_F(ContactsWindow, UpdateOnATableTheUserMayNotWriteSaysWhoMay) {
 TEST_F(ContactsWindow, EnterPressesTheFocusedButton) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
-        g.nameEdit->setFocus();
-        QTest::keyClick(g.nameEdit, Qt::Key_Return);
+        ui(g).nameEdit->setFocus();
+        QTest::keyClick(ui(g).nameEdit, Qt::Key_Return);
         EXPECT_EQ(cursor().State(), dsBrowse) << "Enter in an edit presses nothing";
-        g.Insertbutton->setFocus();
-        QTest::keyClick(g.Insertbutton, Qt::Key_Return);
+        ui(g).Insertbutton->setFocus();
+        QTest::keyClick(ui(g).Insertbutton, Qt::Key_Return);
         EXPECT_EQ(cursor().State(), dsInsert);
-        type(g.nameEdit, u"Dee"_s);
-        type(g.idEdit, u"4"_s);
-        g.Updatebutton->setFocus();
-        QTest::keyClick(g.Updatebutton, Qt::Key_Enter, Qt::KeypadModifier);
+        type(ui(g).nameEdit, u"Dee"_s);
+        type(ui(g).idEdit, u"4"_s);
+        ui(g).Updatebutton->setFocus();
+        QTest::keyClick(ui(g).Updatebutton, Qt::Key_Enter, Qt::KeypadModifier);
         EXPECT_EQ(cursor().State(), dsBrowse);
-        g.exitButton->setFocus();
-        QTest::keyClick(g.exitButton, Qt::Key_Return);
+        ui(g).exitButton->setFocus();
+        QTest::keyClick(ui(g).exitButton, Qt::Key_Return);
         EXPECT_FALSE(g.isVisible());
     });
     EXPECT_TRUE(namesInList().contains(u"Dee"_s));
@@ -424,7 +424,7 @@ TEST_F(ContactsWindow, AStoredServiceOfThreeDigitsIsShownWhole) {
     start({{u"Ann"_s, u"1"_s, 100}});
     openContacts([&](TcontactsGridForm& g) {
         g.selectRow(0);
-        EXPECT_EQ(g.ServicenumberEdit->text(), u"100"_s);
+        EXPECT_EQ(ui(g).ServicenumberEdit->text(), u"100"_s);
     });
 }
 

@@ -41,11 +41,11 @@ TEST_F(InformationWindows, ContactInformationShowsTheServiceLine) {
         ui(f).namesListbox->setItemIndex(namesInList().indexOf(c.name));
         f.namesListboxDblClick();
         TviewContactForm& view = windows->viewContactForm;
-        EXPECT_EQ(view.nameLabel->text(), c.name);
-        EXPECT_EQ(view.serviceLabel->text(), c.service) << c.name.toStdString();
+        EXPECT_EQ(ui(view).nameLabel->text(), c.name);
+        EXPECT_EQ(ui(view).serviceLabel->text(), c.service) << c.name.toStdString();
         EXPECT_EQ(view.pos(), f.pos() + QPoint(150, 50));
     }
-    EXPECT_EQ(windows->viewContactForm.idLabel->text(), u"131"_s);
+    EXPECT_EQ(ui(windows->viewContactForm).idLabel->text(), u"131"_s);
     EXPECT_EQ(dialogs.modalShows, 3);
 }
 
@@ -54,7 +54,7 @@ TEST_F(InformationWindows, DoubleClickWhileNamesAreTickedKeepsCheckedMode) {
     ui(f).namesListbox->setState(0, Qt::Checked);
     ui(f).namesListbox->setItemIndex(1);
     f.namesListboxDblClick();
-    EXPECT_EQ(windows->viewContactForm.nameLabel->text(), u"Bob"_s);
+    EXPECT_EQ(ui(windows->viewContactForm).nameLabel->text(), u"Bob"_s);
     EXPECT_EQ(ui(f).toNameLabel->text(), u"[selected names]"_s);
     ui(f).namesListbox->setItemIndex(-1);
     f.namesListboxDblClick();

@@ -41,12 +41,12 @@ TEST_P(SendLaterTime, DateIsPrefilledAndTimeTurnsIntoTheHoldValue) {
     start();
     hold() = u"unchanged"_s;
     later().show();
-    EXPECT_EQ(later().monthEdit->text(), u"01"_s);
-    EXPECT_EQ(later().dateEdit->text(), u"30"_s);
-    EXPECT_EQ(later().yearEdit->text(), u"13"_s);
-    later().timeEdit->setText(c.time);
-    later().amPmComboBox->setCurrentText(QString::fromLatin1(c.amPm));
-    later().sendButton->click();
+    EXPECT_EQ(ui(later()).monthEdit->text(), u"01"_s);
+    EXPECT_EQ(ui(later()).dateEdit->text(), u"30"_s);
+    EXPECT_EQ(ui(later()).yearEdit->text(), u"13"_s);
+    ui(later()).timeEdit->setText(c.time);
+    ui(later()).amPmComboBox->setCurrentText(QString::fromLatin1(c.amPm));
+    ui(later()).sendButton->click();
     if (c.hold.isEmpty()) {
         EXPECT_EQ(dialogs.messages, QStringList{c.message});
         EXPECT_TRUE(later().isVisible());
@@ -76,29 +76,29 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SendLater, TimeFormIsCheckedBeforeTheDateAndTheHourLast) {
     start();
     later().show();
-    later().yearEdit->setText(u"3"_s);
-    later().timeEdit->setText(u"ab:cd"_s);
-    later().sendButton->click();
+    ui(later()).yearEdit->setText(u"3"_s);
+    ui(later()).timeEdit->setText(u"ab:cd"_s);
+    ui(later()).sendButton->click();
     EXPECT_EQ(dialogs.messages, QStringList{u"Error formatting your date input"_s});
-    later().timeEdit->setText(u"abcd"_s);
-    later().sendButton->click();
+    ui(later()).timeEdit->setText(u"abcd"_s);
+    ui(later()).sendButton->click();
     EXPECT_EQ(dialogs.messages.last(), u"Error in time field. Use format hh:mm"_s);
 }
 
 TEST_F(SendLater, CancelEmptiesTheHoldAndASecondShowingKeepsTheTime) {
     start();
     later().show();
-    later().timeEdit->setText(u"07:15"_s);
-    later().amPmComboBox->setCurrentText(u"PM"_s);
-    later().sendButton->click();
+    ui(later()).timeEdit->setText(u"07:15"_s);
+    ui(later()).amPmComboBox->setCurrentText(u"PM"_s);
+    ui(later()).sendButton->click();
     later().show();
-    later().yearEdit->setText(u"99"_s);
-    later().cancelButton->click();
+    ui(later()).yearEdit->setText(u"99"_s);
+    ui(later()).cancelButton->click();
     EXPECT_EQ(hold(), u""_s);
     later().show();
-    EXPECT_EQ(later().timeEdit->text(), u"07:15"_s);
-    EXPECT_EQ(later().amPmComboBox->currentText(), u"PM"_s);
-    EXPECT_EQ(later().yearEdit->text(), u"13"_s) << "the date is filled again";
+    EXPECT_EQ(ui(later()).timeEdit->text(), u"07:15"_s);
+    EXPECT_EQ(ui(later()).amPmComboBox->currentText(), u"PM"_s);
+    EXPECT_EQ(ui(later()).yearEdit->text(), u"13"_s) << "the date is filled again";
 }
 
 TEST_F(SendLater, AcceptedTimeSendsWithHoldAndAHeldValueNeverReachesARunningJob) {
@@ -114,9 +114,9 @@ TEST_F(SendLater, AcceptedTimeSendsWithHoldAndAHeldValueNeverReachesARunningJob)
     ui(f).messageMemo->setPlainText(u"Later"_s);
     dialogs.whileModal = [&](QWidget& w) {
         EXPECT_EQ(w.pos(), QPoint(250, 150));
-        later().timeEdit->setText(u"6:45"_s);
-        later().amPmComboBox->setCurrentText(u"PM"_s);
-        later().sendButton->click();
+        ui(later()).timeEdit->setText(u"6:45"_s);
+        ui(later()).amPmComboBox->setCurrentText(u"PM"_s);
+        ui(later()).sendButton->click();
     };
     ui(f).SendFutureDelivery1->trigger();
     ASSERT_TRUE(test::waitUntil([&] { return ui(f).messageStatusLabel->text() == u"SUCCESS"_s; }, 8000));

@@ -96,7 +96,7 @@ TEST_F(WindowLayout, NoTextIsClippedInAnyWindow) {
         window->show();
         EXPECT_EQ(clippedTexts(*window), QStringList{}) << window->objectName().toStdString();
     }
-    windows->contactsGridForm.GroupSelectComboBox->setCurrentIndex(2);
+    ui(windows->contactsGridForm).GroupSelectComboBox->setCurrentIndex(2);
     windows->contactsGridForm.GroupSelectComboBoxChange();
     EXPECT_EQ(clippedTexts(windows->contactsGridForm), QStringList{}) << "showing a group";
 }
@@ -137,11 +137,11 @@ TEST_F(WindowLayout, EveryControlHasAnAccessibleName) {
     const std::pair<QWidget*, QString> spotChecks[] = {
         {ui(f).typeNameedit, u"name search"_s},
         {ui(f).sendButton, u"Send"_s},
-        {windows->contactsGridForm.nameEdit, u"Name"_s},
-        {windows->contactsGridForm.groupCheckboxes[2], u"Group 2"_s},
-        {windows->configForm.timeoutEdit, u"SNPP Timeout"_s},
-        {windows->configForm.loggingEnabledCheckbox, u"Logs enabled"_s},
-        {windows->SendLaterForm.monthEdit, u"Month"_s},
+        {ui(windows->contactsGridForm).nameEdit, u"Name"_s},
+        {ui(windows->contactsGridForm).groupCheckboxes[2], u"Group 2"_s},
+        {ui(windows->configForm).timeoutEdit, u"SNPP Timeout"_s},
+        {ui(windows->configForm).loggingEnabledCheckbox, u"Logs enabled"_s},
+        {ui(windows->SendLaterForm).monthEdit, u"Month"_s},
     };
     for (const auto& [control, name] : spotChecks) {
         EXPECT_EQ(control->accessibleName(), name) << control->objectName().toStdString();
