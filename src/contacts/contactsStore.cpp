@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QStringDecoder>
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -81,6 +83,95 @@ std::optional<NamesLine> parseNamesLine(const QString& line) {
     return parsed;
 }
 
+QString decodeNamesFile(QByteArrayView bytes) {
+    constexpr QByteArrayView utf8Mark("\xEF\xBB\xBF");
+    const bool marked = bytes.startsWith(utf8Mark);
+    const bool beyondAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    if (marked || beyondAscii) {
+        QStringDecoder utf8(QStringConverter::Utf8); // drops a leading mark
+        QString text = utf8(bytes);
+        if (marked || !utf8.hasError()) {
+            return text;
+        }
+    }
+    return fromCodePage(bytes);
+}
+
+NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QString& text) {
+    // One transaction for the whole file and a savepoint per line: a refused line rolls back alone,
+    // and the disk is synced once, not once per contact.
+    ContactsDatabase& db = dataModule.database();
+    NamesImportReport report;
+    db.exec(u"BEGIN"_s);
+    try {
+        int number = 0;
+        for (QStringView rest(text); !rest.isEmpty();) {
+            ++number;
+            const qsizetype end = rest.indexOf(u'\n');
+            QStringView line = end < 0 ? rest : rest.first(end);
+            rest = end < 0 ? QStringView() : rest.sliced(end + 1);
+            if (line.endsWith(u'\r')) {
+                line.chop(1);
+            }
+            if (line.trimmed().isEmpty()) {
+                continue;
+            }
+            const QString lineText = line.toString();
+            const auto parsed = parseNamesLine(lineText);
+            if (!parsed) {
+                report.skipped.append(
+                    {number, lineText,
+                     line.size() < 10 ? u"shorter than 10 characters"_s : u"no comma after the name"_s});
+                continue;
+            }
+            db.exec(u"SAVEPOINT importLine"_s);
+            try {
+                reader.Insert();
+                reader.FieldByName(u"name"_s).setAsString(parsed->name);
+                reader.FieldByName(u"id"_s).setAsString(parsed->id);
+                reader.FieldByName(u"serviceNumber"_s).setAsInteger(1);
+                reader.Post();
+                db.exec(u"RELEASE importLine"_s);
+                ++report.imported;
+            } catch (const TableNotWritableError&) {
+                // Every line would be refused alike: the whole import fails, once.
+                reader.Cancel();
+                throw;
+            } catch (const Error& e) {
+                reader.Cancel();
+                db.exec(u"ROLLBACK TO importLine"_s);
+                db.exec(u"RELEASE importLine"_s);
+                report.skipped.append({number, lineText,
+                                       dynamic_cast<const KeyViolationError*>(&e) != nullptr
+                                           ? u"a contact of that name is already in the table"_s
+                                           : e.text()});
+            }
+        }
+        db.exec(u"COMMIT"_s);
+    } catch (...) {
+        db.exec(u"ROLLBACK"_s);
+        throw;
+    }
+    return report;
+}
+
+QString describeSkippedLines(const QString& fileName, const QList<SkippedNamesLine>& skipped, int shown) {
+    QStringList lines{skipped.size() == 1 ? u"1 line of %1 was not imported:"_s.arg(fileName)
+                                          : u"%1 lines of %2 were not imported:"_s.arg(skipped.size()).arg(fileName)};
+    for (qsizetype i = 0; i < skipped.size() && i < shown; ++i) {
+        const SkippedNamesLine& line = skipped[i];
+        QString text = line.text;
+        if (text.size() > 40) {
+            text = text.left(37) + u"..."_s;
+        }
+        lines.append(u"line %1 \"%2\": %3"_s.arg(line.number).arg(text, line.reason));
+    }
+    if (skipped.size() > shown) {
+        lines.append(u"and %1 more"_s.arg(skipped.size() - shown));
+    }
+    return lines.join(u'\n');
+}
+
 void importNamesFile(contactsCursor& reader, TDataModule2& dataModule, OperatorDialogs& dialogs) {
     const QString fileName = u"names.txt"_s;
     // Only a file is an import file: a folder or a pipe of that name is not the operator's list.
@@ -97,49 +188,17 @@ void importNamesFile(contactsCursor& reader, TDataModule2& dataModule, OperatorD
     }
     file.close();
 
-    // One transaction for the whole file and a savepoint per line: a refused line rolls back alone,
-    // and the disk is synced once, not once per contact.
-    ContactsDatabase& db = dataModule.database();
-    db.exec(u"BEGIN"_s);
-    int imported = 0;
+    NamesImportReport report;
     try {
-        for (QByteArrayView rest(bytes); !rest.isEmpty();) {
-            qsizetype end = rest.indexOf('\n');
-            QByteArrayView raw = end < 0 ? rest : rest.first(end);
-            rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
-            if (raw.endsWith('\r')) {
-                raw.chop(1);
-            }
-            const auto parsed = parseNamesLine(fromCodePage(raw));
-            if (!parsed) {
-                continue;
-            }
-            db.exec(u"SAVEPOINT importLine"_s);
-            try {
-                reader.Insert();
-                reader.FieldByName(u"name"_s).setAsString(parsed->name);
-                reader.FieldByName(u"id"_s).setAsString(parsed->id);
-                reader.FieldByName(u"serviceNumber"_s).setAsInteger(1);
-                reader.Post();
-                db.exec(u"RELEASE importLine"_s);
-                ++imported;
-            } catch (const TableNotWritableError& e) {
-                // Every line would be refused alike: the operator hears why, once.
-                reader.Cancel();
-                throw Error(u"Could not import the contacts of names.txt. "_s + e.text());
-            } catch (const Error&) {
-                reader.Cancel();
-                db.exec(u"ROLLBACK TO importLine"_s);
-                db.exec(u"RELEASE importLine"_s);
-            }
-        }
-        db.exec(u"COMMIT"_s);
-    } catch (...) {
-        db.exec(u"ROLLBACK"_s);
-        throw;
+        report = importNamesText(reader, dataModule, decodeNamesFile(bytes));
+    } catch (const TableNotWritableError& e) {
+        throw Error(u"Could not import the contacts of names.txt. "_s + e.text());
     }
-    if (imported > 0) {
-        dialogs.showMessage(QString::number(imported) + u" contacts imported OK, from file: names.txt"_s);
+    if (report.imported > 0) {
+        dialogs.showMessage(QString::number(report.imported) + u" contacts imported OK, from file: names.txt"_s);
+    }
+    if (!report.skipped.isEmpty()) {
+        dialogs.showMessage(describeSkippedLines(fileName, report.skipped));
     }
 }
 

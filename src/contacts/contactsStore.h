@@ -2,6 +2,9 @@
 
 #include "engine/contactDirectory.h"
 
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
 #include <optional>
 
 namespace corvane {
@@ -25,10 +28,34 @@ private:
     contactsCursor& m_reader;
 };
 
+// A line of a names file that did not become a contact, and why.
+struct SkippedNamesLine {
+    int number = 0; // 1-based
+    QString text;
+    QString reason;
+};
+struct NamesImportReport {
+    int imported = 0;
+    QList<SkippedNamesLine> skipped; // blank lines are not counted as skipped
+};
+
+// The text of a names file. Files made on Linux are UTF-8: a file that starts with the UTF-8
+// byte-order mark (dropped), or that is valid UTF-8 and holds bytes beyond ASCII, is read as UTF-8;
+// any other as Windows-1252, as the file has always been read.
+QString decodeNamesFile(QByteArrayView bytes);
+
+// Each line "name,digits..." of the text becomes a contact of service 1, in one transaction; a line
+// that cannot be stored is skipped and reported. Throws corvane::Error when the table cannot be
+// changed at all (then nothing is imported).
+NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QString& text);
+
+// "N lines of FILE were not imported:" and at most `shown` of them, one a line, then "and N more".
+QString describeSkippedLines(const QString& fileName, const QList<SkippedNamesLine>& skipped, int shown = 10);
+
 // The first-run import: when the reader's table is empty and "names.txt" exists in the working
-// directory, each line "name,digits..." becomes a contact of service 1. Lines that cannot be stored
-// are dropped without a word; the count of imported contacts is shown when it is not 0. Throws
-// corvane::Error when the file cannot be opened or read.
+// directory, its lines become contacts. The count of imported contacts is shown when it is not 0,
+// then, in one more message, the lines that were skipped. Throws corvane::Error when the file cannot
+// be opened or read, or the table cannot be changed.
 void importNamesFile(contactsCursor& reader, TDataModule2& dataModule, OperatorDialogs& dialogs);
 
 // One line of "names.txt": the name and the ID, or nothing for a line that is skipped.

@@ -113,7 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ImportCase{"the three-line example",
                                  "Al,12345\r\nBob Smith,555-1234\r\nSmith, John 42\r\n",
                                  {{u"Bob Smith"_s, u"555"_s}, {u"Smith"_s, u"42"_s}},
-                                 {u"2 contacts imported OK, from file: names.txt"_s}},
+                                 {u"2 contacts imported OK, from file: names.txt"_s,
+                                  u"1 line of names.txt was not imported:\n"
+                                  u"line 1 \"Al,12345\": shorter than 10 characters"_s}},
                       ImportCase{"LF endings, no digit, untrimmed and empty names, no final line break",
                                  "Ann Lee  ,  no digits\n,1234567890\n  Cy Young,x9y8",
                                  {{u"Ann Lee  "_s, u""_s}, {u""_s, u"1234567890"_s}, {u"  Cy Young"_s, u"9"_s}},
@@ -121,8 +123,29 @@ INSTANTIATE_TEST_SUITE_P(
                       ImportCase{"a repeated name is dropped and not counted",
                                  "Dana Scully,111\r\nDANA SCULLY,222\r\nFox Mulder,333\r\n",
                                  {{u"Dana Scully"_s, u"111"_s}, {u"Fox Mulder"_s, u"333"_s}},
+                                 {u"2 contacts imported OK, from file: names.txt"_s,
+                                  u"1 line of names.txt was not imported:\n"
+                                  u"line 2 \"DANA SCULLY,222\": a contact of that name is already in the table"_s}},
+                      ImportCase{"every line skipped: only the skipped lines are told, blank ones are not",
+                                 "short,1\r\nno comma in this line\r\n\r\n   \r\n",
+                                 {},
+                                 {u"2 lines of names.txt were not imported:\n"
+                                  u"line 1 \"short,1\": shorter than 10 characters\n"
+                                  u"line 2 \"no comma in this line\": no comma after the name"_s}},
+                      ImportCase{"UTF-8 with a byte-order mark",
+                                 "\xEF\xBB\xBFJos\xC3\xA9 N\xC3\xBA\xC3\xB1\x65z,5551\r\nAnn Lee,5552\r\n",
+                                 {{u"Jos\u00e9 N\u00fa\u00f1ez"_s, u"5551"_s}, {u"Ann Lee"_s, u"5552"_s}},
                                  {u"2 contacts imported OK, from file: names.txt"_s}},
-                      ImportCase{"every line skipped: no message", "short,1\r\nno comma in this line\r\n\r\n", {}, {}},
+                      ImportCase{"UTF-8 without a mark",
+                                 "Jos\xC3\xA9 N\xC3\xBA\xC3\xB1\x65z,5551\n\xE2\x80\x9C"
+                                 "Doc\xE2\x80\x9D Brown,5553\n",
+                                 {{u"Jos\u00e9 N\u00fa\u00f1ez"_s, u"5551"_s}, {u"\u201cDoc\u201d Brown"_s, u"5553"_s}},
+                                 {u"2 contacts imported OK, from file: names.txt"_s}},
+                      ImportCase{"only ASCII with a mark: the mark is not part of the first name",
+                                 "\xEF\xBB\xBF"
+                                 "Ann Lee,5552\r\n",
+                                 {{u"Ann Lee"_s, u"5552"_s}},
+                                 {u"1 contacts imported OK, from file: names.txt"_s}},
                       ImportCase{"code page",
                                  "Ren\xe9\x80 Roe,42 7\r\n",
                                  {{u"Ren\u00e9\u20ac Roe"_s, u"42"_s}},
@@ -155,6 +178,24 @@ TEST_F(ContactsStoreTest, UnreadableFileEndsTheImportWithItsError) {
     }
     EXPECT_EQ(reader.RecordCount(), 0);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// A long list of faulty lines is told in one message that names the first ten.
+TEST_F(ContactsStoreTest, ManySkippedLinesAreToldInOneMessageOfTen) {
+    QByteArray file = "Good Name,5551\r\n";
+    for (int i = 1; i <= 14; ++i) {
+        file += "bad " + QByteArray::number(i) + "\r\n";
+    }
+    dir.write(u"names.txt"_s, file);
+    RecordingDialogs dialogs;
+    importNamesFile(reader, dataModule, dialogs);
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    const QStringList lines = dialogs.messages[1].split(u'\n');
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines.first(), u"14 lines of names.txt were not imported:"_s);
+    EXPECT_EQ(lines[1], u"line 2 \"bad 1\": shorter than 10 characters"_s);
+    EXPECT_EQ(lines[10], u"line 11 \"bad 10\": shorter than 10 characters"_s);
+    EXPECT_EQ(lines.last(), u"and 4 more"_s);
 }
 
 // Only a file of that name is an import file.
