@@ -20,10 +20,15 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QTextStream>
 #include <QTimer>
@@ -79,12 +84,28 @@ void printLine(FILE* stream, const QString& text) {
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
 
-// Results lines go to standard output as they come; status texts and left-out recipients to
-// standard error. The end of the job ends the event loop.
+void printJson(const QJsonObject& object) {
+    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    // A program reading the lines through a pipe learns of each recipient as it happens.
+    std::fflush(stdout);
+}
+
+// A pager ID typed in has no name of its own: the ID says who it was.
+QString whoWasChosen(const RecipientOutcome& outcome) {
+    return outcome.name == directIdEntryMarker ? outcome.pagerId : outcome.name;
+}
+
+// Results lines go to standard output as they come (or, for --json, one object per recipient);
+// status texts and left-out recipients to standard error. The end of the job ends the event loop.
 class ConsoleOutputs final : public EngineOutputs {
 public:
+    explicit ConsoleOutputs(bool json)
+        : m_json(json) {}
+
     std::optional<JobReport> report;
     bool explained = false; // a reason for not paging someone is out already
+    std::vector<RecipientOutcome> outcomes;
 
     void setStatusText(const QString& text) override {
         if (!text.isEmpty()) {
@@ -94,17 +115,32 @@ public:
     }
     void setPhaseWord(const QString&) override {}
     void clearResults() override {}
-    void appendResult(const QString& line) override { printLine(stdout, line); }
+    void appendResult(const QString& line) override {
+        if (!m_json) {
+            printLine(stdout, line);
+        }
+    }
     void showResults() override {}
     void setBanner(const QString&) override {}
     void recipientOutcome(const RecipientOutcome& outcome) override {
+        outcomes.push_back(outcome);
+        if (m_json) {
+            QJsonObject line{{u"name"_s, whoWasChosen(outcome)},
+                             {u"pager"_s, outcome.pagerId},
+                             {u"service"_s, outcome.service},
+                             {u"paged"_s, outcome.paged}};
+            if (!outcome.paged) {
+                line.insert(u"reason"_s, outcome.reason);
+            }
+            const QDateTime now = QDateTime::currentDateTime();
+            line.insert(u"time"_s, now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate));
+            printJson(line);
+        }
         if (outcome.paged) {
             return;
         }
         explained = true;
-        // A pager ID typed in has no name of its own: the ID says who it was.
-        const QString who = outcome.name == directIdEntryMarker ? outcome.pagerId : outcome.name;
-        printLine(stderr, u"corvane-page: not paged: "_s + who + u" ("_s + outcome.reason + u')');
+        printLine(stderr, u"corvane-page: not paged: "_s + whoWasChosen(outcome) + u" ("_s + outcome.reason + u')');
     }
     void holdRefused(const QString& serviceName, const QString& reply) override {
         printLine(stderr, u"corvane-page: hold refused by "_s + serviceName + u" ("_s + reply + u"); paged at once"_s);
@@ -113,6 +149,9 @@ public:
         report = ended;
         QCoreApplication::exit(0);
     }
+
+private:
+    bool m_json;
 };
 
 // Nobody is there to click OK: messages go to standard error.
@@ -159,18 +198,70 @@ std::optional<QString> readMessage(QString& error) {
 struct Request {
     RecipientSelection selection;
     QString hold;
+    QStringList names; // the contacts chosen by name (--to, --to-file), in the order given
 };
+
+// The names of a --to-file: one a line, blank lines left out; read as names.txt is (UTF-8, or
+// Windows-1252 when the file is not UTF-8).
+std::optional<QStringList> readNamesFile(const QString& fileName, QString& error) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = u"--to-file "_s + fileName + u": "_s + file.errorString();
+        return std::nullopt;
+    }
+    constexpr qint64 mostBytes = 16 * 1024 * 1024;
+    const QByteArray bytes = file.read(mostBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        error = u"--to-file "_s + fileName + u": "_s + file.errorString();
+        return std::nullopt;
+    }
+    if (bytes.size() > mostBytes) {
+        error = u"--to-file "_s + fileName + u": longer than 16 MiB; this is not a list of names"_s;
+        return std::nullopt;
+    }
+    QStringList names;
+    for (QString line : decodeNamesFile(bytes).split(u'\n')) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        if (!line.trimmed().isEmpty()) {
+            names.append(line);
+        }
+    }
+    return names;
+}
 
 // Parses the arguments into a selection, or returns the usage error to show.
 std::optional<Request> parseRequest(const QCommandLineParser& parser, const Settings& settings, QString& error) {
-    const QStringList names = parser.values(u"to"_s);
+    QStringList names = parser.values(u"to"_s);
+    const bool byName = !names.isEmpty() || parser.isSet(u"to-file"_s);
     const bool byGroup = parser.isSet(u"group"_s);
     const bool byId = parser.isSet(u"id"_s);
-    if (int(!names.isEmpty()) + int(byGroup) + int(byId) != 1) {
-        error = u"choose the recipients one way: --to NAME (once or more), --group N or --id PAGERID"_s;
+    if (int(byName) + int(byGroup) + int(byId) != 1) {
+        error = u"choose the recipients one way: --to NAME (once or more) and --to-file FILE, --group N or --id "
+                u"PAGERID"_s;
         return std::nullopt;
     }
+    if (byId && parser.isSet(u"failed-file"_s)) {
+        error = u"--failed-file lists contacts by name; a pager ID given with --id has none"_s;
+        return std::nullopt;
+    }
+    if (parser.isSet(u"to-file"_s)) {
+        const std::optional<QStringList> listed = readNamesFile(parser.value(u"to-file"_s), error);
+        if (!listed) {
+            return std::nullopt;
+        }
+        names += *listed;
+    }
+    // A name listed twice (in any case: names are unique without regard to case) is paged once.
+    QStringList distinct;
+    for (const QString& name : names) {
+        if (!distinct.contains(name, Qt::CaseInsensitive)) {
+            distinct.append(name);
+        }
+    }
     Request request;
+    request.names = distinct;
     RecipientSelection& s = request.selection;
     if (byGroup) {
         bool ok = false;
@@ -194,10 +285,10 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
                     notAPagerIdReason(s.idField);
             return std::nullopt;
         }
-    } else if (names.size() == 1) {
-        s.toMarker = names.first();
-    } else {
-        s.tickedNames = names;
+    } else if (distinct.size() == 1) {
+        s.toMarker = distinct.first();
+    } else if (distinct.size() > 1) {
+        s.tickedNames = distinct;
         s.toMarker = u"[selected names]"_s;
     }
     if (parser.isSet(u"hold"_s)) {
@@ -277,11 +368,54 @@ struct ContactsAccess {
     ContactDirectory& directory() { return store ? static_cast<ContactDirectory&>(*store) : none; }
 };
 
-int pageFromCommandLine(const Request& request, const Settings& settings, const ServiceTable& services) {
+// The last line of standard output: the outcome word, or for --json an object with the tally.
+void printEnd(bool json, const ConsoleOutputs& outputs) {
+    const QString word = outputs.report ? finalWord(*outputs.report) : u"FAIL"_s;
+    if (!json) {
+        printLine(stdout, word);
+        return;
+    }
+    int paged = 0;
+    for (const RecipientOutcome& outcome : outputs.outcomes) {
+        paged += outcome.paged ? 1 : 0;
+    }
+    const int total =
+        outputs.report ? outputs.report->total + outputs.report->skipped : static_cast<int>(outputs.outcomes.size());
+    printJson(QJsonObject{{u"paged"_s, outputs.report ? outputs.report->sentOk : paged},
+                          {u"total"_s, std::max(total, static_cast<int>(outputs.outcomes.size()))},
+                          {u"outcome"_s, word}});
+}
+
+// Everyone chosen by name who was not paged, for --failed-file: those the engine reported as not
+// paged, and any chosen name it said nothing of (a selection refused before anything was sent).
+QStringList notPaged(const Request& request, const std::vector<RecipientOutcome>& outcomes) {
+    QStringList failed;
+    QStringList accounted;
+    for (const RecipientOutcome& outcome : outcomes) {
+        accounted.append(outcome.name);
+        if (!outcome.paged && !failed.contains(outcome.name, Qt::CaseInsensitive)) {
+            failed.append(outcome.name);
+        }
+    }
+    for (const QString& name : request.names) {
+        if (!accounted.contains(name, Qt::CaseInsensitive) && !failed.contains(name, Qt::CaseInsensitive)) {
+            failed.append(name);
+        }
+    }
+    return failed;
+}
+
+struct PageResult {
+    int status = exitNotPaged;
+    std::vector<RecipientOutcome> outcomes;
+};
+
+PageResult pageFromCommandLine(const Request& request, const Settings& settings, const ServiceTable& services,
+                               bool json) {
     ContactsAccess contacts(request.selection.toMarker != directIdEntryMarker);
     ContactDirectory& store = contacts.directory();
     SocketClient client;
-    ConsoleOutputs outputs;
+    ConsoleOutputs outputs(json);
     EventLoopDeferredRequests deferred;
     SystemClock clock;
     const LongTimeFormat timeFormat = LongTimeFormat::fromLocale(QLocale::system());
@@ -307,7 +441,10 @@ int pageFromCommandLine(const Request& request, const Settings& settings, const 
         if (!outputs.explained) {
             printLine(stderr, u"corvane-page: nobody in the selection can be paged"_s);
         }
-        return exitUsage;
+        if (json) {
+            printEnd(json, outputs);
+        }
+        return {exitUsage, outputs.outcomes};
     }
 
     QTimer timer;
@@ -321,10 +458,13 @@ int pageFromCommandLine(const Request& request, const Settings& settings, const 
     }
     if (!outputs.report) {
         printLine(stderr, u"corvane-page: the job ended without an outcome"_s);
-        return exitNotPaged;
+        if (json) {
+            printEnd(json, outputs);
+        }
+        return {exitNotPaged, outputs.outcomes};
     }
-    printLine(stdout, finalWord(*outputs.report));
-    return exitStatusOf(*outputs.report);
+    printEnd(json, outputs);
+    return {exitStatusOf(*outputs.report), outputs.outcomes};
 }
 
 } // namespace
@@ -348,7 +488,14 @@ int main(int argc, char** argv) {
         {u"to"_s, u"Page the contact NAME; give it more than once to page several."_s, u"NAME"_s},
         {u"group"_s, u"Page every member of group N (1 to 10)."_s, u"N"_s},
         {u"id"_s, u"Page PAGERID directly through service 1."_s, u"PAGERID"_s},
+        {u"to-file"_s, u"Page the contacts named in FILE, one name a line (with --to, those too)."_s, u"FILE"_s},
         {u"hold"_s, u"Ask for delivery at YYMMDDHHMMSS."_s, u"YYMMDDHHMMSS"_s},
+        {u"failed-file"_s,
+         u"Write the names of the contacts that were not paged to FILE, one a line (empty when all were); "
+         "--to-file FILE pages them again."_s,
+         u"FILE"_s},
+        {u"json"_s, u"Write JSON Lines instead of the results lines: an object for each recipient as it is known, then "
+                    "one with the tally."_s},
         {u"services"_s,
          u"Read the paging services from FILE instead of services.ini beside the program or /etc/corvane."_s,
          u"FILE"_s},
@@ -416,12 +563,47 @@ int main(int argc, char** argv) {
             return exitUsage;
         }
     }
-    // A table that cannot be read (a stored value of the wrong kind, a missing file) is reported
-    // with what the table engine says about it, never by ending the program abruptly.
-    try {
-        return pageFromCommandLine(*request, settings, services);
-    } catch (const Error& e) {
-        printLine(stderr, u"corvane-page: "_s + e.text());
-        return exitNotPaged;
+    // The list of those not paged must be writable before anyone is paged: a script that pages
+    // them again relies on it. It replaces the old list only when it is complete.
+    const bool json = parser.isSet(u"json"_s);
+    std::optional<QSaveFile> failedFile;
+    if (parser.isSet(u"failed-file"_s)) {
+        failedFile.emplace(parser.value(u"failed-file"_s));
+        if (!failedFile->open(QIODevice::WriteOnly)) {
+            printLine(stderr,
+                      u"corvane-page: --failed-file "_s + failedFile->fileName() + u": "_s + failedFile->errorString());
+            return exitUsage;
+        }
     }
+    PageResult result;
+    if (request->names.isEmpty() && request->selection.toMarker.isEmpty()) {
+        // A --to-file that names nobody (the list of a run that paged everyone): nothing to do.
+        printLine(stderr,
+                  u"corvane-page: --to-file "_s + parser.value(u"to-file"_s) + u" names nobody; nothing to page"_s);
+        result.status = exitPaged;
+        if (json) {
+            printJson(QJsonObject{{u"paged"_s, 0}, {u"total"_s, 0}, {u"outcome"_s, u"DONE"_s}});
+        }
+    } else {
+        // A table that cannot be read (a stored value of the wrong kind, a missing file) is reported
+        // with what the table engine says about it, never by ending the program abruptly.
+        try {
+            result = pageFromCommandLine(*request, settings, services, json);
+        } catch (const Error& e) {
+            printLine(stderr, u"corvane-page: "_s + e.text());
+            result.status = exitNotPaged;
+        }
+    }
+    if (failedFile) {
+        QByteArray listed;
+        for (const QString& name : notPaged(*request, result.outcomes)) {
+            listed += name.toUtf8() + '\n';
+        }
+        if (failedFile->write(listed) != listed.size() || !failedFile->commit()) {
+            printLine(stderr,
+                      u"corvane-page: --failed-file "_s + failedFile->fileName() + u": "_s + failedFile->errorString());
+            return result.status == exitPaged ? exitNotPaged : result.status;
+        }
+    }
+    return result.status;
 }

@@ -11,11 +11,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -457,6 +463,111 @@ INSTANTIATE_TEST_SUITE_P(
                                     u"the service closed the connection"_s},
                       AccountedCase{"never answers a page", answering("PAGE", Reply::none()), u"no answer in time"_s}),
     test::NamedByWhat());
+
+// --json: every line of standard output is one JSON object, one for each chosen recipient as its
+// outcome is known (paged, refused, not found, timed out), then the tally.
+TEST_F(CorvanePage, JsonLinesCarryEachRecipientAndTheTally) {
+    dir.write(u"corvane3.ini"_s, "[General]\r\ntimeout=1\r\n");
+    ScriptedSnppServer one(answering("PAGE 102", Reply("550 No such pager\r\n")), "220 ready\r\n");
+    serve(1, one);
+    ScriptedSnppServer two(answering("PAGE", Reply::none()), "220 ready\r\n");
+    serve(2, two);
+    const Outcome r = run({u"--json"_s, u"--to"_s, u"Ann Lee"_s, u"--to"_s, u"Bob"_s, u"--to"_s, u"Nobody"_s, u"--to"_s,
+                           u"Cy"_s, u"Fire drill"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    std::map<QString, QJsonObject> byName;
+    QJsonObject last;
+    for (const QString& line : r.out) {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8(), &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+        ASSERT_TRUE(document.isObject()) << line.toStdString();
+        last = document.object();
+        if (last.contains(u"name"_s)) {
+            EXPECT_FALSE(byName.count(last[u"name"_s].toString())) << "one object per recipient";
+            byName[last[u"name"_s].toString()] = last;
+        }
+    }
+    struct Expected {
+        QString name;
+        QString pager;
+        int service;
+        bool paged;
+        QString reason;
+    };
+    const Expected expected[] = {
+        {u"Ann Lee"_s, u"101"_s, 1, true, {}},
+        {u"Bob"_s, u"102"_s, 1, false, u"550 No such pager"_s},
+        {u"Nobody"_s, {}, 0, false, u"no contact of that name"_s},
+        {u"Cy"_s, u"201"_s, 2, false, u"no answer in time"_s},
+    };
+    static const QRegularExpression isoLocal(u"^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d([+-]\\d\\d:\\d\\d|Z)$"_s);
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.name.toStdString());
+        ASSERT_TRUE(byName.count(e.name));
+        const QJsonObject& o = byName[e.name];
+        EXPECT_EQ(o[u"pager"_s].toString(), e.pager);
+        EXPECT_EQ(o[u"service"_s].toInt(-1), e.service);
+        EXPECT_EQ(o[u"paged"_s].toBool(!e.paged), e.paged);
+        EXPECT_EQ(o.contains(u"reason"_s), !e.paged);
+        EXPECT_EQ(o[u"reason"_s].toString(), e.reason);
+        EXPECT_TRUE(isoLocal.match(o[u"time"_s].toString()).hasMatch()) << o[u"time"_s].toString().toStdString();
+    }
+    EXPECT_EQ(last, (QJsonObject{{u"paged"_s, 1}, {u"total"_s, 4}, {u"outcome"_s, u"DONE"_s}}));
+    EXPECT_EQ(byName.size(), 4u);
+    EXPECT_EQ(r.out.size(), 5) << "nothing but the objects on standard output";
+}
+
+// The names not paged go to --failed-file; --to-file with that file pages exactly those again, and
+// a list that names nobody pages nobody.
+TEST_F(CorvanePage, FailedFileThenToFilePagesExactlyThoseAgain) {
+    bool refuseBob = true;
+    ScriptedSnppServer one(
+        [&](const std::string& line, int) {
+            return line == "PAGE 102" && refuseBob ? Reply("550 No such pager\r\n")
+                                                   : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n");
+    serve(1, one);
+    ScriptedSnppServer two(nullptr, "220 ready\r\n");
+    serve(2, two);
+    const QString failed = dir.filePath(u"failed.txt"_s);
+    const Outcome first = run({u"--group"_s, u"3"_s, u"--failed-file"_s, failed, u"Fire drill"_s});
+    EXPECT_EQ(first.exitCode, 1);
+    EXPECT_EQ(dir.read(u"failed.txt"_s), "Bob\n");
+
+    refuseBob = false;
+    const std::size_t before = one.lines().size();
+    const QString again = dir.filePath(u"again.txt"_s);
+    const Outcome second = run({u"--to-file"_s, failed, u"--failed-file"_s, again, u"Fire drill"_s});
+    EXPECT_EQ(second.exitCode, 0) << second.err.join(u'\n').toStdString();
+    const std::vector<std::string> lines = one.lines();
+    const std::vector<std::string> pages(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end());
+    EXPECT_EQ(std::count_if(pages.begin(), pages.end(), [](const std::string& l) { return l.rfind("PAGE", 0) == 0; }),
+              1);
+    EXPECT_NE(std::find(pages.begin(), pages.end(), "PAGE 102"), pages.end());
+    EXPECT_TRUE(QFile::exists(again));
+    EXPECT_EQ(dir.read(u"again.txt"_s), QByteArray());
+
+    const Outcome third = run({u"--to-file"_s, again, u"Fire drill"_s});
+    EXPECT_EQ(third.exitCode, 0);
+    EXPECT_EQ(one.lines().size(), lines.size()) << "nobody to page";
+}
+
+// A list with blank lines, a name given twice and one more by --to: each named contact once.
+TEST_F(CorvanePage, ToFileSkipsBlankLinesAndAddsToTo) {
+    ScriptedSnppServer one(nullptr, "220 ready\r\n");
+    serve(1, one);
+    dir.write(u"names-to-page.txt"_s, "Bob\r\n\r\n  \nbob\n");
+    const Outcome r =
+        run({u"--to-file"_s, dir.filePath(u"names-to-page.txt"_s), u"--to"_s, u"Ann Lee"_s, u"Fire drill"_s});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    EXPECT_EQ(r.out.value(r.out.size() - 2), u"2 of 2 MESSAGES SENT OK"_s);
+    const Outcome missing = run({u"--to-file"_s, dir.filePath(u"no-such-list.txt"_s), u"hi"_s});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.value(0).startsWith(u"corvane-page: --to-file "_s))
+        << missing.err.join(u'\n').toStdString();
+}
 
 // -C DIR: started somewhere else (cron starts programs in /), it reads DIR's settings file and logs
 // in DIR's log folder, and creates nothing where it was started.
