@@ -37,6 +37,15 @@ QString errorText(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
+// Another program's lock, after the wait: said in the operator's terms, with SQLite's own words.
+// A lookup that meets another program's write was changing nothing: say what failed.
+QString inUseText(bool reading, const QString& sqliteText) {
+    return reading ? u"The contacts table is in use by another program and could not be read; try again (%1)"_s.arg(
+                         sqliteText)
+                   : u"The contacts table is in use by another program and could not be changed; try again (%1)"_s.arg(
+                         sqliteText);
+}
+
 bool isMemberOf(gid_t group) {
     if (::getegid() == group) {
         return true;
@@ -136,12 +145,7 @@ bool Statement::step() {
         throw TableNotWritableError(u"The contacts table cannot be changed: "_s + whyNotWritable(m_db, text));
     }
     if (primary == SQLITE_BUSY) {
-        // A lookup that meets another program's write was changing nothing: say what failed.
-        text =
-            sqlite3_stmt_readonly(m_stmt) != 0
-                ? u"The contacts table is in use by another program and could not be read; try again (%1)"_s.arg(text)
-                : u"The contacts table is in use by another program and could not be changed; try again (%1)"_s.arg(
-                      text);
+        text = inUseText(sqlite3_stmt_readonly(m_stmt) != 0, text);
     }
     throw Error(text);
 }
@@ -249,9 +253,12 @@ StatementUse ContactsDatabase::prepare(const QString& sql) {
     if (found == m_statements.end()) {
         sqlite3_stmt* stmt = nullptr;
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                               nullptr) != SQLITE_OK) {
-            throw Error(errorText(m_db));
+        const int rc = sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()),
+                                          SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        if (rc != SQLITE_OK) {
+            // Preparing reads the table's layout, which another program's lock on the whole file keeps
+            // from being read.
+            throw Error((rc & 0xff) == SQLITE_BUSY ? inUseText(true, errorText(m_db)) : errorText(m_db));
         }
         found = m_statements.emplace(sql, std::make_unique<Statement>(m_db, stmt)).first;
     }

@@ -3,6 +3,7 @@
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
 #include "contacts/datamod.h"
+#include "engine/snppCommands.h"
 #include "platform/codePage.h"
 #include "platform/error.h"
 #include "platform/operatorDialogs.h"
@@ -81,6 +82,18 @@ std::optional<NamesLine> parseNamesLine(const QString& line) {
     }
     parsed.id = line.mid(start, i - start);
     return parsed;
+}
+
+std::optional<QString> contactSaveRefusal(const QString& name, const QString& id) {
+    if (name.isEmpty() || id.isEmpty()) {
+        return u"Name and ID must have values"_s;
+    }
+    // PAGE takes the ID, a blank and the pager's password: an ID with a blank in it would page
+    // another pager.
+    if (!isPagerId(id)) {
+        return pagerIdRuleText;
+    }
+    return std::nullopt;
 }
 
 QString decodeNamesFile(QByteArrayView bytes) {

@@ -28,6 +28,14 @@ private:
     contactsCursor& m_reader;
 };
 
+// The rules every save of a contact keeps, in the contacts window and from the command line: why a
+// contact with this name and pager ID cannot be saved, or nothing when it can. A name is unique
+// without regard to case; the table itself refuses a second one.
+std::optional<QString> contactSaveRefusal(const QString& name, const QString& id);
+inline const QString pagerIdRuleText =
+    QStringLiteral("The ID is a pager ID: one word, without blanks or control characters");
+inline const QString duplicateNameText = QStringLiteral("Error: Duplicate Name");
+
 // A line of a names file that did not become a contact, and why.
 struct SkippedNamesLine {
     int number = 0; // 1-based

@@ -2,9 +2,9 @@
 
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
+#include "contacts/contactsStore.h"
 #include "contacts/datamod.h"
 #include "engine/serviceTable.h"
-#include "engine/snppCommands.h"
 #include "platform/error.h"
 #include "platform/operatorDialogs.h"
 #include "settings/settings.h"
@@ -314,18 +314,12 @@ void TcontactsGridForm::DataSource1StateChange() {
     cancelButton->setEnabled(editing);
 }
 
-const QString TcontactsGridForm::pagerIdRule =
-    u"The ID is a pager ID: one word, without blanks or control characters"_s;
+const QString TcontactsGridForm::pagerIdRule = pagerIdRuleText;
 
 void TcontactsGridForm::contactsTableBeforePost() {
-    if (m_cursor->FieldByName(u"name"_s).AsString().isEmpty() || m_cursor->FieldByName(u"id"_s).AsString().isEmpty()) {
-        m_dialogs.showMessage(u"Name and ID must have values"_s);
-        throw AbortError();
-    }
-    // PAGE takes the ID, a blank and the pager's password: an ID with a blank in it would page
-    // another pager.
-    if (!isPagerId(m_cursor->FieldByName(u"id"_s).AsString())) {
-        m_dialogs.showMessage(pagerIdRule);
+    if (const std::optional<QString> refusal = contactSaveRefusal(m_cursor->FieldByName(u"name"_s).AsString(),
+                                                                  m_cursor->FieldByName(u"id"_s).AsString())) {
+        m_dialogs.showMessage(*refusal);
         throw AbortError();
     }
 }
@@ -416,7 +410,7 @@ void TcontactsGridForm::UpdatebuttonClick() {
         pushServiceNumber();
         m_cursor->Post();
     } catch (const KeyViolationError&) {
-        m_dialogs.showMessage(u"Error: Duplicate Name"_s);
+        m_dialogs.showMessage(duplicateNameText);
         return;
     } catch (const Error& e) {
         m_dialogs.showMessage(e.text());

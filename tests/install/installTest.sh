@@ -8,10 +8,11 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 failed=0
-for file in bin/corvane bin/corvane-page bin/corvane-gateway bin/corvane-mkcontacts bin/contacts.nx1 \
+for file in bin/corvane bin/corvane-page bin/corvane-contacts bin/corvane-gateway bin/corvane-mkcontacts bin/contacts.nx1 \
     share/applications/corvane.desktop share/icons/hicolor/scalable/apps/corvane.svg \
     share/man/man1/corvane.1.gz share/man/man1/corvane-page.1.gz share/man/man1/corvane-gateway.1.gz \
-    share/man/man1/corvane-mkcontacts.1.gz share/doc/corvane/README.md share/doc/corvane/copyright; do
+    share/man/man1/corvane-mkcontacts.1.gz share/man/man1/corvane-contacts.1.gz share/doc/corvane/README.md \
+    share/doc/corvane/copyright; do
     if [ ! -e "$prefix/$file" ]; then
         echo "missing: $file"
         failed=1
@@ -21,7 +22,7 @@ help="$("$prefix/bin/corvane-page" --help)"
 grep -q -- "--group <N>" <<<"$help" || { echo "corvane-page --help"; failed=1; }
 help="$("$prefix/bin/corvane-gateway" --help)"
 grep -q -- "--refuse <ID>" <<<"$help" || { echo "corvane-gateway --help"; failed=1; }
-for program in corvane corvane-page corvane-gateway corvane-mkcontacts; do
+for program in corvane corvane-page corvane-contacts corvane-gateway corvane-mkcontacts; do
     "$prefix/bin/$program" --version | grep -q "^$program [0-9]" || { echo "$program --version"; failed=1; }
 done
 (cd "$prefix" && "$prefix/bin/corvane-mkcontacts" --help >/dev/null && [ ! -e --help ]) || { echo "corvane-mkcontacts --help"; failed=1; }

@@ -38,7 +38,7 @@ gid="$(awk -F: '$1 == "corvane" { print $3 }' "$root/etc/group")"
 [ -n "$gid" ] || fail "no group corvane made"
 
 # Every program is there, stripped, answers --version, and has its manual page.
-programs=(corvane corvane-page corvane-gateway corvane-mkcontacts)
+programs=(corvane corvane-page corvane-contacts corvane-gateway corvane-mkcontacts)
 for program in "${programs[@]}"; do
     file="$root/usr/bin/$program"
     [ -x "$file" ] || { fail "missing program $program"; continue; }
