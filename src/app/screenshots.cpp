@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
           u"NOT SENT: Hart, Hal (Connection refused)"_s, u""_s, u"2 of 4 MESSAGES SENT OK"_s}) {
         windows.sendingMemoForm.appendLine(line);
     }
+    windows.sendingMemoForm.offerPageAgain(true); // as after a job that left someone unpaged
     windows.sendingMemoForm.show();
     ok &= save(windows.sendingMemoForm, output, u"results"_s);
     form.instructionsButtonClick();

@@ -407,7 +407,29 @@ void TForm1::FormShow() {
 }
 
 void TForm1::sendButtonClick(bool fromSendButton) {
-    m_engine->sendButtonClick(currentSelection(fromSendButton));
+    startSend(currentSelection(fromSendButton));
+}
+
+void TForm1::startSend(const RecipientSelection& selection) {
+    if (!m_engine->isIdle()) {
+        return; // the Send of a running job does nothing; what it knows of the job stays
+    }
+    m_lastJob = {selection.message, QString(), {}};
+    m_engine->sendButtonClick(selection);
+    m_lastJob.hold = m_engine->holdValue();
+}
+
+void TForm1::pageAgainThoseNotPaged() {
+    if (!m_engine->isIdle() || m_lastJob.notPaged.isEmpty()) {
+        return;
+    }
+    RecipientSelection again;
+    again.tickedNames = m_lastJob.notPaged;
+    again.toMarker = u"[selected names]"_s;
+    again.message = m_lastJob.message;
+    again.fromSendButton = false; // the same delivery time as before
+    m_engine->setHoldValue(m_lastJob.hold);
+    startSend(again);
 }
 
 void TForm1::cancelSendButtonClick() {
@@ -539,7 +561,12 @@ void TForm1::showResults() {
 
 // The desktop names the recipients it queued and did not page in the results list (the engine
 // writes those lines); one it left out at Send is not in the tally and gets no line, as before.
-void TForm1::recipientOutcome(const RecipientOutcome&) {}
+// Every one not paged is kept for "Page again those not paged".
+void TForm1::recipientOutcome(const RecipientOutcome& outcome) {
+    if (!outcome.paged && !m_lastJob.notPaged.contains(outcome.name)) {
+        m_lastJob.notPaged.append(outcome.name);
+    }
+}
 
 // The operator asked for a later delivery; a page that goes out at once must not pass unsaid.
 void TForm1::holdRefused(const QString& serviceName, const QString& reply) {
@@ -548,6 +575,9 @@ void TForm1::holdRefused(const QString& serviceName, const QString& reply) {
 }
 
 void TForm1::jobEnded(const JobReport& report) {
+    if (m_windows.sendingMemoForm != nullptr) {
+        m_windows.sendingMemoForm->offerPageAgain(report.multiRecipient && !m_lastJob.notPaged.isEmpty());
+    }
     emit sendFinished(report);
 }
 

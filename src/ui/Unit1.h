@@ -94,6 +94,9 @@ public:
     // Handlers, public so that the program and its tests can reach them as the operator would.
     void FormShow();
     void sendButtonClick(bool fromSendButton = true);
+    // The results window's "Page again those not paged": the last job's message and delivery time
+    // to those of its recipients who were not paged, through the same Send.
+    void pageAgainThoseNotPaged();
     void cancelSendButtonClick();
     void Timer1Timer();
     void messageMemoChange();
@@ -161,6 +164,7 @@ private:
     void connectHandlers();
     void buildMenu();
     void setIdFieldForDisplay(const QString& text);
+    void startSend(const RecipientSelection& selection);
     void guarded(const std::function<void()>& handler);
 
     // Window elements, named as their objectName; code outside the window finds them by that name.
@@ -214,6 +218,12 @@ private:
     SecondaryWindows m_windows;
     int m_arrowCountdown = 0;
     bool m_shown = false;
+    // The job under way or last ended, as "Page again those not paged" repeats it.
+    struct SentJob {
+        QString message;
+        QString hold;
+        QStringList notPaged; // names, as chosen
+    } m_lastJob;
 };
 
 } // namespace corvane

@@ -2,6 +2,8 @@
 
 #include "engine/pagingEngine.h"
 #include "engine/servicesFile.h"
+#include "ui/results.h"
+#include "ui/toolkit/handlerGuard.h"
 #include "ui/windowStyle.h"
 
 #include <QPushButton>
@@ -38,6 +40,8 @@ ProgramWindows::ProgramWindows(OperatorDialogs& dialogs, ModalRunner& modal, con
     windows.sendingMemoForm = &sendingMemoForm;
     windows.AboutForm = &AboutForm;
     Form1.setSecondaryWindows(windows);
+    connectGuarded(&sendingMemoForm, &TsendingMemoForm::pageAgainRequested, &Form1, Form1.dialogs(),
+                   [this] { Form1.pageAgainThoseNotPaged(); });
     Form1.setDataModule(DataModule2);
     // A site's services file goes over the built-in table before any window shows it.
     const QString servicesFile = findServicesFile(programDirectory, systemServicesFile);

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QPlainTextEdit;
+class QPushButton;
 
 namespace corvane {
 
@@ -25,12 +26,20 @@ public:
     QStringList lines();
     // Adds the waiting lines now.
     void flushLines();
+    // The button "Page again those not paged" under the list, after a job that left someone unpaged;
+    // without it the window is as it always was. Emptying the list takes it away.
+    void offerPageAgain(bool offered);
+
+signals:
+    void pageAgainRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QPlainTextEdit* sendingMemo; // by that objectName for code outside the window
+    // By these objectNames for code outside the window.
+    QPlainTextEdit* sendingMemo;
+    QPushButton* pageAgainButton;
     QStringList m_pending;
     QTimer m_batch;
 };

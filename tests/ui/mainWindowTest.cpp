@@ -3,6 +3,7 @@
 #include "guiFixture.h"
 #include "printers.h"
 #include "scriptedSnppServer.h"
+#include "ui/results.h"
 #include "ui/toolkit/checkListBox.h"
 
 #include <QDir>
@@ -14,7 +15,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <map>
+#include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -244,6 +248,55 @@ TEST_F(MainWindow, FirstRunImportIntoATableTheUserMayNotWriteSaysWhy) {
     EXPECT_EQ(dialogs.messages,
               QStringList{u"Could not import the contacts of names.txt. "_s + tableWritableOnlyByTheGroup()});
     EXPECT_TRUE(namesInList().isEmpty());
+}
+
+// After a group send that left someone unpaged, the results window offers to page them again:
+// pressed, it pages exactly those, with the same message and delivery time, and goes away once
+// everyone is paged.
+TEST_F(MainWindow, PageAgainThoseNotPagedPagesOnlyThem) {
+    std::atomic<bool> refuseBob{true};
+    std::mutex sessionsMutex;
+    std::map<int, std::vector<std::string>> sessions;
+    test::ScriptedSnppServer server([&](const std::string& line, int session) {
+        {
+            const std::lock_guard lock(sessionsMutex);
+            sessions[session].push_back(line);
+        }
+        return line == "PAGE 5552222" && refuseBob ? test::ScriptedSnppServer::Reply("550 Unknown pager\r\n")
+                                                   : test::ScriptedSnppServer::standardReply(line);
+    });
+    writeSettings("[Groups]\r\ngroup1Name=Night\r\n");
+    TForm1& f =
+        start({{u"Ann"_s, u"5551111"_s, 1, {1}}, {u"Bob"_s, u"5552222"_s, 1, {1}}, {u"Cy"_s, u"5553333"_s, 1, {1}}});
+    test::pointService(f.engine().serviceTable(), 1, u"127.0.0.1"_s, server.port());
+    QListWidget* groups = ui(f).groupsListBox;
+    QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(0)).center());
+    ui(f).messageMemo->setPlainText(u"Fire drill"_s);
+    f.engine().setHoldValue(u"261231120000"_s);
+    f.sendButtonClick(false); // as the future delivery window sends
+    ASSERT_TRUE(
+        test::waitUntil([&] { return f.engine().isIdle() && ui(f).messageStatusLabel->text() == u"DONE"_s; }, 8000));
+    TsendingMemoForm& results = windows->sendingMemoForm;
+    auto* again = namedChild<QPushButton>(results, u"pageAgainButton"_s);
+    ASSERT_TRUE(results.isVisible());
+    ASSERT_TRUE(again->isVisible());
+    EXPECT_EQ(again->text(), u"Page again those not paged"_s);
+    EXPECT_EQ(results.lines().last(), u"2 of 3 MESSAGES SENT OK"_s);
+
+    refuseBob = false;
+    ui(f).messageMemo->setPlainText(u"Something else"_s); // the editor is not what is paged again
+    again->setFocus();
+    QTest::keyClick(again, Qt::Key_Return);
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return f.engine().isIdle() && results.lines().value(4) == u"1 of 1 MESSAGES SENT OK"_s; }, 8000))
+        << results.lines().join(u'|').toStdString();
+    EXPECT_EQ(results.lines(), (QStringList{u"CONNECTING TO SERVICE: CORVANE ..."_s, u"Sending to: Bob ..."_s,
+                                            u"MESSAGE SENT OK"_s, u""_s, u"1 of 1 MESSAGES SENT OK"_s}));
+    EXPECT_FALSE(again->isVisible()) << "everyone is paged now";
+    const std::lock_guard lock(sessionsMutex);
+    ASSERT_EQ(sessions.size(), 2u);
+    EXPECT_EQ(sessions[2],
+              (std::vector<std::string>{"HOLD 261231120000", "PAGE 5552222", "MESS Fire drill", "SEND", "QUIT"}));
 }
 
 } // namespace
