@@ -32,6 +32,7 @@
 #include <QStringDecoder>
 #include <QTextStream>
 #include <QTimer>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -91,6 +92,15 @@ void printJson(const QJsonObject& object) {
     std::fflush(stdout);
 }
 
+// ISO 8601 in local time with its offset from UTC, "+00:00" included (Qt writes "Z" for that).
+QString localTimeWithOffset(const QDateTime& when) {
+    const int offset = when.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return when.toString(u"yyyy-MM-ddTHH:mm:ss"_s) + (offset < 0 ? u'-' : u'+') +
+           QString::number(minutes / 60).rightJustified(2, u'0') + u':' +
+           QString::number(minutes % 60).rightJustified(2, u'0');
+}
+
 // A pager ID typed in has no name of its own: the ID says who it was.
 QString whoWasChosen(const RecipientOutcome& outcome) {
     return outcome.name == directIdEntryMarker ? outcome.pagerId : outcome.name;
@@ -132,8 +142,7 @@ public:
             if (!outcome.paged) {
                 line.insert(u"reason"_s, outcome.reason);
             }
-            const QDateTime now = QDateTime::currentDateTime();
-            line.insert(u"time"_s, now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate));
+            line.insert(u"time"_s, localTimeWithOffset(QDateTime::currentDateTime()));
             printJson(line);
         }
         if (outcome.paged) {
