@@ -248,6 +248,22 @@ ContactsDatabase::~ContactsDatabase() {
     sqlite3_close(m_db);
 }
 
+std::optional<quint32> ContactsDatabase::changeCounter() const {
+    // SQLite's own handle of the file: a second descriptor would do as well for reading, but
+    // closing it would drop every lock this process holds on the file.
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || file == nullptr ||
+        file->pMethods == nullptr) {
+        return std::nullopt;
+    }
+    // Offsets 18 and 19: the write and read versions, 1 for a rollback journal, 2 for WAL.
+    unsigned char header[10] = {};
+    if (file->pMethods->xRead(file, header, sizeof header, 18) != SQLITE_OK || header[0] != 1 || header[1] != 1) {
+        return std::nullopt;
+    }
+    return quint32(header[6]) << 24 | quint32(header[7]) << 16 | quint32(header[8]) << 8 | quint32(header[9]);
+}
+
 StatementUse ContactsDatabase::prepare(const QString& sql) {
     auto found = m_statements.find(sql);
     if (found == m_statements.end()) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -108,6 +109,10 @@ public:
     // SQLite's query plan for a statement, one step per line, for checking that an index is used.
     QString queryPlan(const QString& sql);
     sqlite3* handle() const { return m_db; }
+    // The file's change counter: the 4 bytes at offset 24 of its header, which every commit changes
+    // while the file is in rollback-journal mode. One read of the file, no lock taken. Nothing for
+    // a file in WAL mode, whose commits leave the counter alone, or when it cannot be read.
+    std::optional<quint32> changeCounter() const;
 
 private:
     void checkTable();

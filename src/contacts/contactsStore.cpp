@@ -18,7 +18,37 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
 
+QString ContactsStore::nameKey(const QString& name) {
+    QString key = name;
+    for (QChar& c : key) {
+        if (c >= u'A' && c <= u'Z') {
+            c = QChar(c.unicode() + (u'a' - u'A'));
+        }
+    }
+    return key;
+}
+
+void ContactsStore::keep(const std::optional<quint32>& counter, const QString& name, const LookedUpContact& contact) {
+    if (!counter) {
+        return;
+    }
+    if (counter != m_knownAt) {
+        m_known.clear();
+        m_knownAt = counter;
+    }
+    m_known.insert(nameKey(name), contact);
+}
+
 bool ContactsStore::lookupContact(const QString& name, LookedUpContact& found) {
+    // Read before the lookup: a commit in between leaves the contact kept under the older counter,
+    // which the next lookup finds changed, so it can only cost a query, never a stale answer.
+    const std::optional<quint32> counter = m_reader.dataModule().database().changeCounter();
+    if (counter && counter == m_knownAt) {
+        if (const auto kept = m_known.constFind(nameKey(name)); kept != m_known.constEnd()) {
+            found = *kept;
+            return true;
+        }
+    }
     m_reader.setIndexName(u"nameindex"_s);
     if (!m_reader.findName(name)) {
         return false;
@@ -30,6 +60,7 @@ bool ContactsStore::lookupContact(const QString& name, LookedUpContact& found) {
     } catch (const Error& e) {
         throw Error(u"Contact '%1': %2"_s.arg(name, e.text()));
     }
+    keep(counter, m_reader.FieldByName(u"name"_s).AsString(), found);
     return true;
 }
 
@@ -62,7 +93,16 @@ void ContactsStore::readGroupMembers(int group, const std::function<void(const c
     m_reader.setFiltered(false);
     m_reader.setFilter(u"memberGr%1=true"_s.arg(group));
     m_reader.setFiltered(true);
-    readAllContacts(visit);
+    QList<std::pair<QString, LookedUpContact>> members;
+    readAllContacts([&](const contactRecordType& contact) {
+        members.append({contact.name, LookedUpContact{contact.id, contact.serviceNumber, contact.password}});
+        visit(contact);
+    });
+    // The read transaction still holds the file: the counter is the one these members were read at.
+    const std::optional<quint32> counter = m_reader.dataModule().database().changeCounter();
+    for (const auto& [name, contact] : members) {
+        keep(counter, name, contact);
+    }
 }
 
 std::optional<NamesLine> parseNamesLine(const QString& line) {

@@ -3,6 +3,7 @@
 #include "engine/contactDirectory.h"
 
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -14,6 +15,13 @@ class OperatorDialogs;
 class TDataModule2;
 
 // The store operations on the main window's cursor (the reader).
+//
+// A job looks up each recipient just before paging it, so that a contact changed or deleted by
+// another program meanwhile is seen; the table is never held between calls. What a lookup or a
+// group read found is kept with the file's change counter of that moment: while the counter reads
+// the same, the table has not changed and the kept contact is the answer (one read of the file
+// header instead of a query with its locks); once it differs, everything kept is dropped and the
+// table is asked again. A table in WAL mode has no such counter and is always asked.
 class ContactsStore final : public ContactDirectory {
 public:
     explicit ContactsStore(contactsCursor& reader)
@@ -25,7 +33,14 @@ public:
     void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) override;
 
 private:
+    // Names compare as the name index compares them: A to Z folded, nothing else.
+    static QString nameKey(const QString& name);
+    // Keeps what was read at this counter; a different counter drops what was kept before.
+    void keep(const std::optional<quint32>& counter, const QString& name, const LookedUpContact& contact);
+
     contactsCursor& m_reader;
+    QHash<QString, LookedUpContact> m_known;
+    std::optional<quint32> m_knownAt; // the change counter m_known was read at
 };
 
 // The rules every save of a contact keeps, in the contacts window and from the command line: why a

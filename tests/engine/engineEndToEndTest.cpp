@@ -6,6 +6,7 @@
 #include "engine/recipientSelection.h"
 #include "eventLoopWait.h"
 #include "fixedClock.h"
+#include "namedRows.h"
 #include "otherProgram.h"
 #include "printers.h"
 #include "recordingOutputs.h"
@@ -27,6 +28,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 namespace {
 
+using test::PrintTo;
 using test::ScriptedSnppServer;
 using Reply = ScriptedSnppServer::Reply;
 
@@ -172,6 +174,63 @@ TEST_F(EngineEndToEnd, ReplySplitOverTwoSegmentsStillCounts) {
     EXPECT_TRUE(counting.texts.contains(u"25"_s)) << "the first half came on its own";
 }
 
+struct MidJobChange {
+    const char* what;
+    const char* otherProgram; // run while Ann's page is under way
+    std::vector<std::string> pages;
+    QStringList notPaged;
+};
+
+class ChangeBetweenRecipients : public EngineEndToEnd, public ::testing::WithParamInterface<MidJobChange> {};
+
+// The job has read its group whole before paging; another program's change made between two
+// recipients is still what the second one is paged with (or not paged, when it is gone).
+TEST_P(ChangeBetweenRecipients, IsSeenByTheNextRecipient) {
+    const MidJobChange& c = GetParam();
+    const QString file = dataModule.tableFilePath();
+    bool changed = false;
+    ScriptedSnppServer one([&](const std::string& line, int) {
+        if (line == "PAGE 101" && !changed) {
+            changed = true;
+            test::OtherProgram program(file);
+            EXPECT_EQ(program.run(c.otherProgram), 0);
+        }
+        return ScriptedSnppServer::standardReply(line);
+    });
+    ScriptedSnppServer two;
+    pointServiceAt(1, one);
+    pointServiceAt(2, two);
+    RecipientSelection s = selection(u"[Group 4]"_s);
+    s.groupMode = true;
+    s.highlightedGroup = u"G4: Everyone"_s;
+    engine.sendButtonClick(s);
+    ASSERT_TRUE(test::waitUntil([&] { return !outputs.reports.empty(); }, 8000));
+    ASSERT_TRUE(waitForIdle());
+    std::vector<std::string> pages;
+    for (const std::string& line : one.lines()) {
+        if (line.rfind("PAGE", 0) == 0) {
+            pages.push_back(line);
+        }
+    }
+    EXPECT_EQ(pages, c.pages);
+    EXPECT_EQ(outputs.notPaged, c.notPaged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, ChangeBetweenRecipients,
+                         ::testing::Values(MidJobChange{"a new pager ID",
+                                                        "UPDATE contacts SET id = '999' WHERE name = 'Bob'",
+                                                        {"PAGE 101", "PAGE 999"},
+                                                        {}},
+                                           MidJobChange{"a new password",
+                                                        "UPDATE contacts SET password = 'pw' WHERE name = 'Bob'",
+                                                        {"PAGE 101", "PAGE 102 pw"},
+                                                        {}},
+                                           MidJobChange{"deleted",
+                                                        "DELETE FROM contacts WHERE name = 'Bob'",
+                                                        {"PAGE 101"},
+                                                        {u"Bob: no longer in the contacts table"_s}}),
+                         test::NamedByWhat());
+
 // Mended: another program holding a write lock on the contacts table past the lookup's wait, in the
 // middle of a group send, costs only the recipients whose lookups ran out of time; they are named
 // with the reason, and the job goes on to its tally.
@@ -181,10 +240,12 @@ TEST_F(EngineEndToEnd, TableBusyElsewhereMidJobCostsOnlyTheLookupsThatTimedOut) 
     const QString file = dataModule.tableFilePath();
     ScriptedSnppServer one([&](const std::string& line, int) {
         if (line == "PAGE 101" && !other.joinable()) {
-            // Ann's page is under way: another program takes the table for longer than one lookup
-            // waits, and lets go before a second lookup has waited as long.
+            // Ann's page is under way: another program changes the table (so that what the job read
+            // of it no longer holds), then takes it for longer than one lookup waits, and lets go
+            // before a second lookup has waited as long.
             other = std::thread([&] {
                 test::OtherProgram program(file);
+                program.run("UPDATE contacts SET password = 'changed' WHERE name = 'Ann'");
                 program.run("BEGIN EXCLUSIVE");
                 locked = true;
                 std::this_thread::sleep_for(std::chrono::milliseconds(4500));
