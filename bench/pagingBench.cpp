@@ -1,8 +1,13 @@
 // Paging speed against the floor: corvane-page as a whole process against a bare client (blocking
-// sockets, TCP_NODELAY) doing exactly the same SNPP round trips, through the same fast loopback
-// gateway, for one page and for groups of 1,000 and 10,000; then the desktop program's send to the
-// 10,000-recipient group through that gateway.
-// Run: build/bin/pagingBench [rounds]
+// sockets, TCP_NODELAY) doing exactly the same SNPP round trips, and against Perl's Net::SNPP as a
+// whole process, through the same fast loopback gateway, for one page and for groups of 1,000 and
+// 10,000; then the desktop program's send to the 10,000-recipient group through that gateway.
+// The gateway runs on the machine's last core and everything else on the first, so that every
+// client's round trips cross the same two cores: left to the scheduler, a client that happens to
+// share the gateway's core answers several times faster than one that does not.
+// Run: build/bin/pagingBench [rounds] [--same-core]
+//      (--same-core: the gateway shares the first core with the clients, so that the figures are the
+//      clients' own costs rather than the wake-ups across cores)
 //      build/bin/pagingBench --gateway-only   (just the gateway, to profile a client by hand; it says
 //      which port it got, and bench-bin/corvane-page pages the port in CORVANE_BENCH_PORT)
 #include "benchSupport.h"
@@ -30,6 +35,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sched.h>
 #include <spawn.h>
 #include <string>
 #include <sys/prctl.h>
@@ -49,7 +55,20 @@ namespace {
 // The port the system gave the gateway; corvane-page built for this benchmark takes it from the
 // environment variable CORVANE_BENCH_PORT.
 int gatewayPort = 0;
+int gatewayCore = -1; // the last core; 0 with --same-core
 const char* const message = "Fire drill at 10:00";
+
+// Pins the calling process (and what it starts later) to one core; nothing on a single core.
+void pinTo(int core) {
+    const long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
+    if (cores < 2) {
+        return;
+    }
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(core < 0 ? static_cast<int>(cores) - 1 : core, &set);
+    ::sched_setaffinity(0, sizeof set, &set);
+}
 
 sockaddr_in gatewayAddress() {
     sockaddr_in address{};
@@ -80,6 +99,7 @@ public:
         m_child = ::fork();
         if (m_child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            pinTo(gatewayCore); // and every connection's thread with it
             acceptLoop();
         }
         ::close(m_listen);
@@ -176,10 +196,19 @@ private:
 struct Run {
     double ms = 0;
     bool ok = false;
+    long sleeps = 0;  // voluntary context switches: waits for a reply that had not come yet
+    double cpuMs = 0; // user and system time
 };
 
-// corvane-page as a script runs it, with its output going to a file: its time from start to exit.
-Run runCorvanePage(const QString& program, const QStringList& args, const QString& outFile) {
+double cpuMsOf(const rusage& usage) {
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// A program as a script runs it, with its output going to a file (and its input from one): its time
+// from start to exit.
+Run runCorvanePage(const QString& program, const QStringList& args, const QString& outFile,
+                   const QString& inFile = QStringLiteral("/dev/null")) {
     std::vector<std::string> storage{program.toStdString()};
     for (const QString& a : args) {
         storage.push_back(a.toStdString());
@@ -193,7 +222,7 @@ Run runCorvanePage(const QString& program, const QStringList& args, const QStrin
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.toLocal8Bit().constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inFile.toLocal8Bit().constData(), O_RDONLY, 0);
     QElapsedTimer timer;
     timer.start();
     pid_t pid = 0;
@@ -203,8 +232,11 @@ Run runCorvanePage(const QString& program, const QStringList& args, const QStrin
         return run;
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
     run.ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    run.sleeps = usage.ru_nvcsw;
+    run.cpuMs = cpuMsOf(usage);
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     posix_spawn_file_actions_destroy(&actions);
     return run;
@@ -240,7 +272,13 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    bool sameCore = false;
+    for (int i = 1; i < argc; ++i) {
+        sameCore = sameCore || std::string(argv[i]) == "--same-core";
+    }
+    gatewayCore = sameCore ? 0 : -1;
     FastGateway gateway; // before any thread of this process is started
+    pinTo(0);            // this process, the clients it runs and the desktop program
     if (argc > 1 && std::string(argv[1]) == "--gateway-only") {
         // For profiling a client by hand against the same gateway.
         std::printf("gateway on 127.0.0.1:%d; Ctrl-C ends it\n", gatewayPort);
@@ -249,7 +287,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int rounds = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 5;
+    std::printf("gateway on %s\n", sameCore ? "the clients' core" : "a core of its own");
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../bench-bin/corvane-page");
     if (!QFile::exists(program)) {
         std::fprintf(stderr, "pagingBench: %s is missing; build the target corvane-page-bench\n", qPrintable(program));
@@ -295,8 +334,12 @@ int main(int argc, char** argv) {
         const std::vector<std::string>* ids;
         Figure corvane;
         Figure bare;
+        Figure perl;
+        Run last; // corvane-page's last run, for its sleeps and CPU time
         long peakKb = 0;
         bool allOk = true;
+        bool perlOk = true;
+        QString idsFile;
     };
     const std::vector<std::string> one{"5550007"};
     Case cases[] = {
@@ -316,9 +359,35 @@ int main(int argc, char** argv) {
          {},
          {}},
     };
+    // Perl's Net::SNPP, when it is installed (apt-get install libnet-snpp-perl).
+    const QString perlClient = QStringLiteral(CORVANE_BENCH_PERL_CLIENT);
+    const bool withPerl =
+        QFile::exists(QStringLiteral("/usr/bin/perl")) &&
+        runCorvanePage(QStringLiteral("/usr/bin/perl"), {QStringLiteral("-MNet::SNPP"), QStringLiteral("-e1")}, out).ok;
+    if (!withPerl) {
+        std::printf("Net::SNPP is not installed (apt-get install libnet-snpp-perl): no Perl figures\n");
+    }
+    int caseNumber = 0;
+    for (Case& c : cases) {
+        c.idsFile = work.filePath(QStringLiteral("ids%1.txt").arg(caseNumber++));
+        QFile file(c.idsFile);
+        file.open(QIODevice::WriteOnly);
+        for (const std::string& id : *c.ids) {
+            file.write(id.c_str());
+            file.write("\n");
+        }
+    }
     for (int round = 0; round < rounds; ++round) {
         for (Case& c : cases) {
+            if (withPerl) {
+                const Run perl = runCorvanePage(
+                    QStringLiteral("/usr/bin/perl"),
+                    {perlClient, QString::number(gatewayPort), QString::fromLatin1(message)}, out, c.idsFile);
+                c.perl.values.push_back(perl.ms);
+                c.perlOk = c.perlOk && perl.ok;
+            }
             const Run run = runCorvanePage(corvanePage, c.args, out);
+            c.last = run;
             c.corvane.values.push_back(run.ms);
             c.allOk = c.allOk && run.ok;
             QElapsedTimer timer;
@@ -345,8 +414,15 @@ int main(int argc, char** argv) {
             std::printf("%-16s corvane-page %.1f k/s, bare %.1f k/s\n", "", c.ids->size() / corvane,
                         c.ids->size() / bare);
         }
+        if (withPerl) {
+            const double perl = c.perl.median();
+            std::printf("%-16s Net::SNPP    %8.1f / %8.1f / %8.1f   corvane-page is %.2f x Net::SNPP%s\n", "",
+                        c.perl.min(), perl, c.perl.max(), perl / corvane, c.perlOk ? "" : "   (SOME RUNS FAILED)");
+        }
         if (c.ids == &ids10000) {
             corvaneRate10000 = static_cast<double>(c.ids->size()) / corvane;
+            std::printf("%-16s corvane-page per recipient: %.2f sleeps, %.1f us CPU\n", "",
+                        static_cast<double>(c.last.sleeps) / 10000.0, c.last.cpuMs * 1e3 / 10000.0);
         }
     }
 
@@ -359,6 +435,8 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     bench::prepareGroupSend(windows, gatewayPort, 3, QString::fromLatin1(message));
     const QLabel* status = namedChild<QLabel>(form, QStringLiteral("messageStatusLabel"));
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
     QElapsedTimer timer;
     timer.start();
     form.sendButtonClick(true);
@@ -366,11 +444,16 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     const double desktopMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
     const QStringList lines = windows.sendingMemoForm.lines();
     const double desktopRate = 10000.0 / desktopMs;
     std::printf("desktop, group of 10,000: %.1f ms, %.1f k/s, %.2f of corvane-page's rate; %lld results lines, "
                 "last \"%s\"\n",
                 desktopMs, desktopRate, desktopRate / corvaneRate10000, static_cast<long long>(lines.size()),
                 qPrintable(lines.value(lines.size() - 1)));
+    std::printf("desktop per recipient: %.2f sleeps, %.1f us CPU\n",
+                static_cast<double>(after.ru_nvcsw - before.ru_nvcsw) / 10000.0,
+                (cpuMsOf(after) - cpuMsOf(before)) * 1e3 / 10000.0);
     return 0;
 }

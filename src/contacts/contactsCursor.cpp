@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 #include <sqlite3.h>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -510,6 +511,60 @@ QString contactsCursor::selectSql(const QString& keyCondition, bool descending) 
     return u"SELECT "_s + columns + u" FROM contacts"_s +
            (conditions.isEmpty() ? QString() : u" WHERE "_s + conditions.join(u" AND "_s)) + u" ORDER BY "_s + order +
            u" LIMIT 1"_s;
+}
+
+QString contactsCursor::viewSql(const QString& columnsWanted, const QString& order) const {
+    const QString view = viewCondition();
+    return u"SELECT "_s + columnsWanted + u" FROM contacts"_s + (view.isEmpty() ? QString() : u" WHERE "_s + view) +
+           (order.isEmpty() ? QString() : u" ORDER BY "_s + order);
+}
+
+QStringList contactsCursor::viewNames() {
+    requireActive();
+    CheckBrowseMode();
+    // The name index holds every name in name order: read alone, it is read without the table.
+    const StatementUse all = m_dataModule.database().prepare(viewSql(u"name"_s, u"name, rowid"_s));
+    QStringList names;
+    while (all->step()) {
+        names.append(QString::fromUtf8(all->columnUtf8(0)));
+    }
+    return names;
+}
+
+void contactsCursor::readView(QStringList& names, QStringList& ids) {
+    requireActive();
+    CheckBrowseMode();
+    names.clear();
+    ids.clear();
+    ContactsDatabase& db = m_dataModule.database();
+    // Following the name index to the table for each ID costs a seek a contact. The index alone
+    // gives the names and rows in name order, one pass over the table gives every row's ID in row
+    // order, and the two are matched here. Both reads share one read transaction, so they see the
+    // same table.
+    const ReadTransaction together(db);
+    std::vector<std::pair<qint64, QString>> idOfRow;
+    {
+        const StatementUse all = db.prepare(viewSql(u"rowid, id"_s, u"rowid"_s));
+        while (all->step()) {
+            QString id;
+            if (all->columnIsTextOrInteger(1)) {
+                id = QString::fromUtf8(all->columnUtf8(1));
+            } else if (const QVariant other = all->column(1); !other.isNull()) {
+                id = other.toString();
+            }
+            idOfRow.emplace_back(all->columnInt64(0), std::move(id));
+        }
+    }
+    names.reserve(static_cast<qsizetype>(idOfRow.size()));
+    ids.reserve(static_cast<qsizetype>(idOfRow.size()));
+    const StatementUse ordered = db.prepare(viewSql(u"rowid, name"_s, m_nameOrder ? u"name, rowid"_s : u"rowid"_s));
+    while (ordered->step()) {
+        const qint64 rowid = ordered->columnInt64(0);
+        const auto found = std::lower_bound(idOfRow.begin(), idOfRow.end(), rowid,
+                                            [](const auto& entry, qint64 key) { return entry.first < key; });
+        names.append(QString::fromUtf8(ordered->columnUtf8(1)));
+        ids.append(found != idOfRow.end() && found->first == rowid ? std::move(found->second) : QString());
+    }
 }
 
 std::optional<contactsCursor::Row> contactsCursor::fetchFirst() {

@@ -164,6 +164,16 @@ QVariant Statement::column(int index) const {
     }
 }
 
+QByteArrayView Statement::columnUtf8(int index) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, index));
+    return text != nullptr ? QByteArrayView(text, sqlite3_column_bytes(m_stmt, index)) : QByteArrayView();
+}
+
+bool Statement::columnIsTextOrInteger(int index) const {
+    const int type = sqlite3_column_type(m_stmt, index);
+    return type == SQLITE_TEXT || type == SQLITE_INTEGER;
+}
+
 qint64 Statement::columnInt64(int index) const {
     return sqlite3_column_int64(m_stmt, index);
 }

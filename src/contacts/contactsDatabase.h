@@ -65,6 +65,11 @@ public:
     // The extended result code of the last failed step, for callers that tell failures apart.
     int lastErrorCode() const { return m_lastError; }
     QVariant column(int index) const; // 0-based; NULL gives a null QVariant
+    // A column's text as SQLite holds it (UTF-8), without the conversion column() makes; NULL
+    // gives an empty array. Valid until the next step.
+    QByteArrayView columnUtf8(int index) const;
+    // Whether the column holds text or an integer, whose text columnUtf8 gives as column() would.
+    bool columnIsTextOrInteger(int index) const;
     qint64 columnInt64(int index) const;
 
 private:

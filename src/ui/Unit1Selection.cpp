@@ -53,11 +53,7 @@ void TForm1::fillNamesListBox() {
     // contact at every start.
     QStringList names;
     if (m_contactsTable && m_contactsTable->Active()) {
-        const ReadTransaction together(m_contactsTable->dataModule().database());
-        ContactField name = m_contactsTable->FieldByName(u"name"_s);
-        for (m_contactsTable->First(); !m_contactsTable->Eof(); m_contactsTable->Next()) {
-            names.append(name.AsString());
-        }
+        names = m_contactsTable->viewNames();
     }
     namesListbox->Items().setItems(std::move(names));
     namesListbox->setItemIndex(-1);

@@ -617,10 +617,7 @@ void TcontactsGridForm::reloadGrid() {
     const QString current = hasCurrent ? m_cursor->FieldByName(u"name"_s).AsString() : QString();
     QStringList names;
     QStringList ids;
-    for (m_cursor->First(); !m_cursor->Eof(); m_cursor->Next()) {
-        names.append(m_cursor->FieldByName(u"name"_s).AsString());
-        ids.append(m_cursor->FieldByName(u"id"_s).AsString());
-    }
+    m_cursor->readView(names, ids);
     int row = -1;
     if (!names.isEmpty()) {
         row = hasCurrent ? int(names.indexOf(current)) : 0;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace corvane {
 
@@ -23,7 +24,13 @@ public:
     void sort(QStringList& names) const;
 
 private:
+    // For names of ASCII letters, digits and blanks only, English collation orders as their
+    // case-folded characters do (blank, then digits, then letters): that order without asking the
+    // collator, or nothing when it cannot tell.
+    std::optional<bool> plainBefore(const QString& a, const QString& b) const;
+
     QCollator m_collator;
+    bool m_english = false;
 };
 
 // The name search walk: from the highlighted entry (or the first, when none is), steps forward or

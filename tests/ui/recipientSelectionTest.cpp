@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -219,6 +220,28 @@ TEST(NameSearch, ListOrderIsTheLanguagesAlphabetWithoutCaseAndTheSearchFollowsIt
                 << step.typed;
         }
         EXPECT_EQ(nameSearchWalk(0, entry, -1, u"x"_s, order), -1);
+    }
+}
+
+// Names of letters, digits and blanks are put in order without the collator; that order must be the
+// collator's, name for name.
+TEST(NameSearch, PlainNamesOrderAsTheCollatorOrdersThem) {
+    const NameOrder order(QLocale::c());
+    const QString alphabet = u" 09azAZbmBM"_s;
+    std::mt19937 random(7);
+    const auto plainName = [&] {
+        QString name;
+        const int length = 1 + static_cast<int>(random() % 6);
+        for (int i = 0; i < length; ++i) {
+            name += alphabet[static_cast<qsizetype>(random() % alphabet.size())];
+        }
+        return name;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const QString a = plainName();
+        const QString b = i % 10 == 0 ? a.toUpper() : plainName();
+        const int c = order.collate(a, b);
+        ASSERT_EQ(order.before(a, b), c != 0 ? c < 0 : a < b) << a.toStdString() << " | " << b.toStdString();
     }
 }
 
