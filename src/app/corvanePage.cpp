@@ -419,12 +419,11 @@ struct PageResult {
     std::vector<RecipientOutcome> outcomes;
 };
 
-PageResult pageFromCommandLine(const Request& request, const Settings& settings, const ServiceTable& services,
-                               bool json) {
+PageResult runJob(const Request& request, const Settings& settings, const ServiceTable& services, bool json,
+                  ConsoleOutputs& outputs) {
     ContactsAccess contacts(request.selection.toMarker != directIdEntryMarker);
     ContactDirectory& store = contacts.directory();
     SocketClient client;
-    ConsoleOutputs outputs(json);
     EventLoopDeferredRequests deferred;
     SystemClock clock;
     const LongTimeFormat timeFormat = LongTimeFormat::fromLocale(QLocale::system());
@@ -474,6 +473,23 @@ PageResult pageFromCommandLine(const Request& request, const Settings& settings,
     }
     printEnd(json, outputs);
     return {exitStatusOf(*outputs.report), outputs.outcomes};
+}
+
+// A table that cannot be read (a stored value of the wrong kind, a missing file) is reported with
+// what the table engine says about it, never by ending the program abruptly; what was known of the
+// recipients by then still counts.
+PageResult pageFromCommandLine(const Request& request, const Settings& settings, const ServiceTable& services,
+                               bool json) {
+    ConsoleOutputs outputs(json);
+    try {
+        return runJob(request, settings, services, json, outputs);
+    } catch (const Error& e) {
+        printLine(stderr, u"corvane-page: "_s + e.text());
+        if (json) {
+            printEnd(json, outputs);
+        }
+        return {exitNotPaged, outputs.outcomes};
+    }
 }
 
 } // namespace
@@ -594,14 +610,7 @@ int main(int argc, char** argv) {
             printJson(QJsonObject{{u"paged"_s, 0}, {u"total"_s, 0}, {u"outcome"_s, u"DONE"_s}});
         }
     } else {
-        // A table that cannot be read (a stored value of the wrong kind, a missing file) is reported
-        // with what the table engine says about it, never by ending the program abruptly.
-        try {
-            result = pageFromCommandLine(*request, settings, services, json);
-        } catch (const Error& e) {
-            printLine(stderr, u"corvane-page: "_s + e.text());
-            result.status = exitNotPaged;
-        }
+        result = pageFromCommandLine(*request, settings, services, json);
     }
     if (failedFile) {
         QByteArray listed;
