@@ -332,14 +332,14 @@ int main(int argc, char** argv) {
         const char* what;
         QStringList args;
         const std::vector<std::string>* ids;
-        Figure corvane;
-        Figure bare;
-        Figure perl;
-        Run last; // corvane-page's last run, for its sleeps and CPU time
+        Figure corvane{};
+        Figure bare{};
+        Figure perl{};
+        Run last{}; // corvane-page's last run, for its sleeps and CPU time
         long peakKb = 0;
         bool allOk = true;
         bool perlOk = true;
-        QString idsFile;
+        QString idsFile{};
     };
     const std::vector<std::string> one{"5550007"};
     Case cases[] = {

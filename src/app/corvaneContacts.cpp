@@ -211,7 +211,9 @@ NamesImportReport importTabSeparated(contactsCursor& cursor, const QString& text
                 report.skipped.append({number, line, u"not a name, a pager ID, a service and groups"_s});
                 continue;
             }
-            NewContact contact{unescapeField(fields[0]), unescapeField(fields[1])};
+            NewContact contact;
+            contact.name = unescapeField(fields[0]);
+            contact.id = unescapeField(fields[1]);
             if (fields.size() > 2 && !fields[2].isEmpty()) {
                 contact.service = fields[2];
             }
@@ -312,7 +314,9 @@ int run(const QCommandLineParser& parser) {
         return listContacts(cursor, std::nullopt);
     }
     if (command == u"add"_s) {
-        NewContact contact{arguments[1], arguments[2]};
+        NewContact contact;
+        contact.name = arguments[1];
+        contact.id = arguments[2];
         if (parser.isSet(u"service"_s)) {
             contact.service = parser.value(u"service"_s);
         }
