@@ -190,61 +190,24 @@ void reportSkipped(const QString& fileName, const QList<SkippedNamesLine>& skipp
 }
 
 // The tab-separated form of list and export: name, pager ID, and optionally the service and the
-// groups. One transaction, a savepoint a line: a refused line is reported and the rest are added.
+// groups. A refused line is reported and the rest are added.
 NamesImportReport importTabSeparated(contactsCursor& cursor, const QString& text) {
-    ContactsDatabase& db = cursor.dataModule().database();
-    NamesImportReport report;
-    db.exec(u"BEGIN"_s);
-    try {
-        const QStringList lines = text.split(u'\n');
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            QString line = lines[i];
-            if (line.endsWith(u'\r')) {
-                line.chop(1);
-            }
-            if (line.trimmed().isEmpty()) {
-                continue;
-            }
-            const QStringList fields = line.split(u'\t');
-            const int number = static_cast<int>(i) + 1;
-            if (fields.size() < 2 || fields.size() > 4) {
-                report.skipped.append({number, line, u"not a name, a pager ID, a service and groups"_s});
-                continue;
-            }
-            NewContact contact;
-            contact.name = unescapeField(fields[0]);
-            contact.id = unescapeField(fields[1]);
-            if (fields.size() > 2 && !fields[2].isEmpty()) {
-                contact.service = fields[2];
-            }
-            try {
-                if (fields.size() > 3 && !fields[3].isEmpty()) {
-                    contact.groups = groupNumbers(fields[3].split(u','));
-                }
-                db.exec(u"SAVEPOINT importLine"_s);
-                try {
-                    addContact(cursor, contact);
-                    db.exec(u"RELEASE importLine"_s);
-                    ++report.imported;
-                } catch (const TableNotWritableError&) {
-                    throw;
-                } catch (const Error&) {
-                    db.exec(u"ROLLBACK TO importLine"_s);
-                    db.exec(u"RELEASE importLine"_s);
-                    throw;
-                }
-            } catch (const TableNotWritableError&) {
-                throw;
-            } catch (const Error& e) {
-                report.skipped.append({number, line, e.text()});
-            }
+    return importLines(cursor.dataModule().database(), text, [&](const QString& line) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() < 2 || fields.size() > 4) {
+            throw Error(u"not a name, a pager ID, a service and groups"_s);
         }
-        db.exec(u"COMMIT"_s);
-    } catch (...) {
-        db.exec(u"ROLLBACK"_s);
-        throw;
-    }
-    return report;
+        NewContact contact;
+        contact.name = unescapeField(fields[0]);
+        contact.id = unescapeField(fields[1]);
+        if (fields.size() > 2 && !fields[2].isEmpty()) {
+            contact.service = fields[2];
+        }
+        if (fields.size() > 3 && !fields[3].isEmpty()) {
+            contact.groups = groupNumbers(fields[3].split(u','));
+        }
+        addContact(cursor, contact);
+    });
 }
 
 int importFile(contactsCursor& cursor, const QString& fileName, bool tabSeparatedForm) {

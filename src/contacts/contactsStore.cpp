@@ -150,10 +150,10 @@ QString decodeNamesFile(QByteArrayView bytes) {
     return fromCodePage(bytes);
 }
 
-NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QString& text) {
+NamesImportReport importLines(ContactsDatabase& db, const QString& text,
+                              const std::function<void(const QString& line)>& storeLine) {
     // One transaction for the whole file and a savepoint per line: a refused line rolls back alone,
     // and the disk is synced once, not once per contact.
-    ContactsDatabase& db = dataModule.database();
     NamesImportReport report;
     db.exec(u"BEGIN"_s);
     try {
@@ -170,34 +170,17 @@ NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModu
                 continue;
             }
             const QString lineText = line.toString();
-            const auto parsed = parseNamesLine(lineText);
-            if (!parsed) {
-                report.skipped.append(
-                    {number, lineText,
-                     line.size() < 10 ? u"shorter than 10 characters"_s : u"no comma after the name"_s});
-                continue;
-            }
             db.exec(u"SAVEPOINT importLine"_s);
             try {
-                reader.Insert();
-                reader.FieldByName(u"name"_s).setAsString(parsed->name);
-                reader.FieldByName(u"id"_s).setAsString(parsed->id);
-                reader.FieldByName(u"serviceNumber"_s).setAsInteger(1);
-                reader.Post();
+                storeLine(lineText);
                 db.exec(u"RELEASE importLine"_s);
                 ++report.imported;
             } catch (const TableNotWritableError&) {
-                // Every line would be refused alike: the whole import fails, once.
-                reader.Cancel();
-                throw;
+                throw; // every line would be refused alike: the whole import fails, once
             } catch (const Error& e) {
-                reader.Cancel();
                 db.exec(u"ROLLBACK TO importLine"_s);
                 db.exec(u"RELEASE importLine"_s);
-                report.skipped.append({number, lineText,
-                                       dynamic_cast<const KeyViolationError*>(&e) != nullptr
-                                           ? u"a contact of that name is already in the table"_s
-                                           : e.text()});
+                report.skipped.append({number, lineText, e.text()});
             }
         }
         db.exec(u"COMMIT"_s);
@@ -206,6 +189,28 @@ NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModu
         throw;
     }
     return report;
+}
+
+NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QString& text) {
+    return importLines(dataModule.database(), text, [&](const QString& line) {
+        const auto parsed = parseNamesLine(line);
+        if (!parsed) {
+            throw Error(line.size() < 10 ? u"shorter than 10 characters"_s : u"no comma after the name"_s);
+        }
+        reader.Insert();
+        try {
+            reader.FieldByName(u"name"_s).setAsString(parsed->name);
+            reader.FieldByName(u"id"_s).setAsString(parsed->id);
+            reader.FieldByName(u"serviceNumber"_s).setAsInteger(1);
+            reader.Post();
+        } catch (const KeyViolationError&) {
+            reader.Cancel();
+            throw Error(u"a contact of that name is already in the table"_s);
+        } catch (...) {
+            reader.Cancel();
+            throw;
+        }
+    });
 }
 
 QString describeSkippedLines(const QString& fileName, const QList<SkippedNamesLine>& skipped, int shown) {

@@ -6,10 +6,12 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace corvane {
 
+class ContactsDatabase;
 class contactsCursor;
 class OperatorDialogs;
 class TDataModule2;
@@ -66,6 +68,13 @@ struct NamesImportReport {
 // byte-order mark (dropped), or that is valid UTF-8 and holds bytes beyond ASCII, is read as UTF-8;
 // any other as Windows-1252, as the file has always been read.
 QString decodeNamesFile(QByteArrayView bytes);
+
+// Stores each line of the text through storeLine, in one transaction with a savepoint a line: a line
+// that storeLine refuses (by throwing corvane::Error, whose text is the reason) is rolled back alone
+// and reported; blank lines are passed over. A table that cannot be changed at all ends the whole
+// import (TableNotWritableError) with nothing stored.
+NamesImportReport importLines(ContactsDatabase& db, const QString& text,
+                              const std::function<void(const QString& line)>& storeLine);
 
 // Each line "name,digits..." of the text becomes a contact of service 1, in one transaction; a line
 // that cannot be stored is skipped and reported. Throws corvane::Error when the table cannot be
