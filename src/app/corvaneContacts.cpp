@@ -156,7 +156,14 @@ int listContacts(contactsCursor& cursor, const std::optional<int>& group) {
     }
     const ReadTransaction together(cursor.dataModule().database());
     for (cursor.First(); !cursor.Eof(); cursor.Next()) {
-        printLine(stdout, tabSeparated(cursor.currentRecord()));
+        contactRecordType contact;
+        try {
+            contact = cursor.currentRecord();
+        } catch (const Error& e) {
+            // Name the row, so that whoever mends the table knows where to look.
+            throw Error(u"Contact '%1': %2"_s.arg(cursor.FieldByName(u"name"_s).AsString(), e.text()));
+        }
+        printLine(stdout, tabSeparated(contact));
     }
     return exitDone;
 }

@@ -185,6 +185,20 @@ TEST_F(CorvaneContacts, ImportAUtf8NamesFileThenExportAndImportItBack) {
     EXPECT_EQ(stored(), before);
 }
 
+// A value another tool stored that no contact can hold stops the listing with the contact and the
+// field named, as corvane-page names them; what was listed before it stays on standard output.
+TEST_F(CorvaneContacts, AnUnreadableStoredValueIsNamedByContactAndField) {
+    ASSERT_EQ(run({u"add"_s, u"Ann Lee"_s, u"5551"_s}).exitCode, 0);
+    ASSERT_EQ(run({u"add"_s, u"Bob"_s, u"5552"_s}).exitCode, 0);
+    test::OtherProgram other(dir.filePath(u"contacts.nx1"_s));
+    ASSERT_EQ(other.run("UPDATE contacts SET memberGr2 = '1.5' WHERE name = 'Bob'"), SQLITE_OK);
+    const Result r = run({u"list"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, QStringList{u"Ann Lee\t5551\t1\t"_s});
+    EXPECT_EQ(r.err, QStringList{u"corvane-contacts: Contact 'Bob': '1.5' is not a valid boolean value for field "
+                                 u"'memberGr2'"_s});
+}
+
 TEST_F(CorvaneContacts, HelpAndVersionAnswerWithoutTheTable) {
     QFile::remove(dir.filePath(u"contacts.nx1"_s));
     const Result help = run({u"--help"_s});
