@@ -99,6 +99,8 @@ TEST_F(WindowLayout, NoTextIsClippedInAnyWindow) {
     ui(windows->contactsGridForm).GroupSelectComboBox->setCurrentIndex(2);
     windows->contactsGridForm.GroupSelectComboBoxChange();
     EXPECT_EQ(clippedTexts(windows->contactsGridForm), QStringList{}) << "showing a group";
+    windows->sendingMemoForm.offerPageAgain(true);
+    EXPECT_EQ(clippedTexts(windows->sendingMemoForm), QStringList{}) << "offering to page again";
 }
 
 // The instructions are twenty lines written to be read as lines: each shows whole on one line of
