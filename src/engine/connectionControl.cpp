@@ -8,12 +8,38 @@
 #include "platform/error.h"
 #include "settings/settings.h"
 
-#include <QScopedValueRollback>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace corvane {
+
+namespace {
+
+// Says who is closing the client while the close runs. The Disconnected it raises clears the mark
+// itself; only a close that raised none puts back what was marked before.
+template <typename Mark>
+class MarkedWhile {
+public:
+    MarkedWhile(Mark& mark, Mark as)
+        : m_mark(mark)
+        , m_as(as)
+        , m_before(std::exchange(mark, as)) {}
+    ~MarkedWhile() {
+        if (m_mark == m_as) {
+            m_mark = m_before;
+        }
+    }
+    MarkedWhile(const MarkedWhile&) = delete;
+    MarkedWhile& operator=(const MarkedWhile&) = delete;
+
+private:
+    Mark& m_mark;
+    Mark m_as;
+    Mark m_before;
+};
+
+} // namespace
 
 bool PagingEngine::ConnectToNextService(int start) {
     for (int n = start; n <= ServiceTable::last; ++n) {
@@ -41,7 +67,7 @@ bool PagingEngine::ConnectToNextService(int start) {
         }
         m_endReason.clear();
         m_job.state = EngineState::Connecting;
-        setPhase(u"CONNECTING..."_s);
+        setPhase(Phase::Connecting);
         // From its first connection on, a job with queued recipients shows its results, so that
         // one that reaches nobody still shows its tally and whom it did not page.
         m_outputs.showResults();
@@ -57,10 +83,10 @@ void PagingEngine::clientSocketConnected(TcpClient&, int StatusCode, const QStri
     if (StatusCode == 0) {
         m_replyBuffer.clear();
         m_discardToLineEnd = false;
-        m_closeRequested = false;
+        m_closing = Closing::No;
         m_holdWarned = false;
         m_job.state = EngineState::AwaitingGreeting;
-        setPhase(u"CONNECTED..."_s);
+        setPhase(Phase::Connected);
         return;
     }
     if (postTryAltIfUntried()) {
@@ -82,19 +108,20 @@ bool PagingEngine::postTryAltIfUntried() {
 void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QString& Description) {
     // The service ended the connection while someone was still waiting for it: the log names them,
     // as it names those of a connection that timed out.
-    if (!m_closeRequested && !m_abandoning && !m_switching && someoneWaiting()) {
+    const Closing closing = m_closing;
+    if (closing == Closing::No && someoneWaiting()) {
         writelogError(u"ERROR: Connection lost while sending to service."_s, false);
     }
     m_disconnectSeen = true;
     m_replyBuffer.clear();
     m_discardToLineEnd = false;
-    m_closeRequested = false;
+    m_closing = Closing::No;
     m_job.state = EngineState::Idle;
     m_job.watchdogSeconds = 0;
     if (StatusCode != 0) {
         m_outputs.setStatusText(u"Error: "_s + Description);
     }
-    if (m_switching) {
+    if (closing == Closing::Switching) {
         // tryAlt closed the primary to try the alternate: the job goes on there.
         return;
     }
@@ -103,11 +130,11 @@ void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QS
         m_deferred.postGotDisconnect();
         return;
     }
-    if (!m_abandoning) {
+    if (closing != Closing::Abandoning) {
         // A server that hangs up before the page was taken has not paged anyone: the message
         // status must not go on saying the job is under way.
-        if (!m_delivered && (m_phase == u"CONNECTING..."_s || m_phase == u"CONNECTED..."_s)) {
-            setPhase(u"FAIL"_s);
+        if (!m_delivered && (m_phase == Phase::Connecting || m_phase == Phase::Connected)) {
+            setPhase(Phase::Fail);
         }
         endSingleJob();
     }
@@ -130,7 +157,7 @@ void PagingEngine::gotDisconnect() {
     m_outputs.appendResult(QString());
     m_outputs.appendResult(QString::number(m_job.sentOkCount) + u" of "_s + QString::number(m_job.totalRecipients) +
                            u" MESSAGES SENT OK"_s);
-    setPhase(u"DONE"_s);
+    setPhase(Phase::Done);
     if (std::exchange(m_jobRunning, false)) {
         JobReport report;
         report.outcome = JobReport::Outcome::Tally;
@@ -150,7 +177,7 @@ void PagingEngine::tryAlt() {
     m_job.altTried = true;
     m_disconnectSeen = false;
     {
-        const QScopedValueRollback switching(m_switching, true);
+        const MarkedWhile switching(m_closing, Closing::Switching);
         m_client.setConnected(false);
     }
     // The primary may have closed already (then the job stands Idle): whatever ends the alternate
@@ -184,7 +211,7 @@ void PagingEngine::tryAlt() {
         return;
     }
     m_job.state = EngineState::Connecting;
-    setPhase(u"CONNECTING..."_s);
+    setPhase(Phase::Connecting);
     m_job.watchdogSeconds = alternateWatchdog;
     m_client.setConnected(true);
 }
@@ -204,20 +231,20 @@ void PagingEngine::abandon(bool cancelled, const QString& reason) {
     m_cancelling = cancelled;
     m_disconnectSeen = false;
     {
-        const QScopedValueRollback abandoning(m_abandoning, true);
+        const MarkedWhile abandoning(m_closing, Closing::Abandoning);
         m_client.setConnected(false);
     }
     m_job.watchdogSeconds = 0;
     m_job.state = EngineState::Idle;
     const bool keptSuccess = !m_job.multiRecipient && m_delivered;
     if (!keptSuccess) {
-        setPhase(u"FAIL"_s);
+        setPhase(Phase::Fail);
     }
     if (m_job.multiRecipient && wasActive && !m_disconnectSeen) {
         m_deferred.postGotDisconnect();
     }
     if (cancelled) {
-        setPhase(u"CANCEL"_s);
+        setPhase(Phase::Cancel);
     }
     if (!m_job.multiRecipient) {
         endSingleJob();
@@ -247,9 +274,31 @@ void PagingEngine::endSingleJob() {
     m_outputs.jobEnded(report);
 }
 
-void PagingEngine::setPhase(const QString& word) {
-    m_phase = word;
-    m_outputs.setPhaseWord(word);
+void PagingEngine::setPhase(Phase phase) {
+    m_phase = phase;
+    switch (phase) {
+    case Phase::None:
+        m_outputs.setPhaseWord(QString());
+        return;
+    case Phase::Connecting:
+        m_outputs.setPhaseWord(u"CONNECTING..."_s);
+        return;
+    case Phase::Connected:
+        m_outputs.setPhaseWord(u"CONNECTED..."_s);
+        return;
+    case Phase::Success:
+        m_outputs.setPhaseWord(u"SUCCESS"_s);
+        return;
+    case Phase::Fail:
+        m_outputs.setPhaseWord(u"FAIL"_s);
+        return;
+    case Phase::Cancel:
+        m_outputs.setPhaseWord(u"CANCEL"_s);
+        return;
+    case Phase::Done:
+        m_outputs.setPhaseWord(u"DONE"_s);
+        return;
+    }
 }
 
 void PagingEngine::cancelSendButtonClick() {

@@ -51,8 +51,11 @@ public:
     SendJob& job() { return m_job; }
     const SendJob& job() const { return m_job; }
 
+    // A job is running from the Send that started it until its last outcome is reported, also
+    // between two services, when no connection is open. A Send while it runs changes nothing.
+    bool jobRunning() const { return m_jobRunning; }
     // No job is under way: a Send would be taken.
-    bool isIdle() const { return m_job.state == EngineState::Idle; }
+    bool isIdle() const { return !m_jobRunning; }
     // The delivery time of the next Send that does not come from the Send button: empty for at
     // once, or YYMMDDHHMMSS.
     const QString& holdValue() const { return m_job.holdValue; }
@@ -93,9 +96,12 @@ private:
     void holdOrPage();
     void chunkStep();
     void refusalStep(const QString& reply);
+    void resetStep(const QString& reply, bool accepted);
     void send(const QString& line);
     void closeConnection();
-    void setPhase(const QString& word);
+    // The one-word message status the operator sees.
+    enum class Phase { None, Connecting, Connected, Success, Fail, Cancel, Done };
+    void setPhase(Phase phase);
     void abandon(bool cancelled, const QString& reason);
     void endSingleJob();
 
@@ -139,21 +145,28 @@ private:
     ServiceTable m_services;
     SendJob m_job;
     const ActivityLog& m_log;
-    LookedUpContact m_lookedUp;      // the last contact found by the Send command
+    LookedUpContact m_lookedUp; // the last contact found by the Send command
+    // Who is closing the connection under way, and so what its Disconnected means.
+    enum class Closing {
+        No,         // nobody: a Disconnected now is the service's (or the network's) doing
+        Requested,  // the conversation ended it (QUIT, a refusal): read no further replies
+        Abandoning, // FailIt or Cancel: they set the phase and move the job on themselves
+        Switching,  // tryAlt is closing the primary: the job goes on on the alternate
+    };
+
     bool m_disconnectSeen = false;   // a Disconnected came while FailIt or tryAlt closed the client
     QString m_replyBuffer;           // received text not yet ending in a line break
     bool m_discardToLineEnd = false; // an over-long reply was answered: drop the rest of its line
-    bool m_closeRequested = false;   // this connection is being closed: read no further replies
+    Closing m_closing = Closing::No;
     bool m_holdWarned = false;       // the refused HOLD of this connection is logged already
-    bool m_jobRunning = false;       // a started job has not been reported ended yet
+    bool m_jobRunning = false;       // from Send until the job's last outcome is reported
     bool m_delivered = false;        // single recipient: the last chunk was accepted
     bool m_cancelling = false;       // single recipient: the operator's Cancel is ending it
-    bool m_abandoning = false;       // FailIt or Cancel is closing the client: it sets the phase itself
-    bool m_switching = false;        // tryAlt is closing the primary: the job goes on on the alternate
     bool m_holdRefused = false;      // the current recipient's page goes out at once: HOLD was refused
+    bool m_transactionTaken = false; // the server accepted part of the transaction under way
     QString m_endReason;             // why the connection under way ended, as first known
     int m_skipped = 0;               // chosen recipients of this job that were never queued
-    QString m_phase;                 // the phase word last shown
+    Phase m_phase = Phase::None;     // the phase last shown
 };
 
 } // namespace corvane

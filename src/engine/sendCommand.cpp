@@ -31,7 +31,7 @@ int groupNumberOfEntry(const QString& entry) {
 }
 
 void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
-    if (m_job.state != EngineState::Idle) {
+    if (m_jobRunning) {
         return;
     }
     if (selection.fromSendButton) {
@@ -44,14 +44,14 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
         m_job.multiRecipient = true;
     } else if (selection.toMarker.isEmpty()) {
         m_outputs.setStatusText(u"Error: No recipient selected"_s);
-        setPhase(QString());
+        setPhase(Phase::None);
         return;
     } else {
         m_job.multiRecipient = false;
     }
     if (selection.message.isEmpty()) {
         m_outputs.setStatusText(u"Error: No message entered"_s);
-        setPhase(QString());
+        setPhase(Phase::None);
         return;
     }
 
@@ -182,7 +182,7 @@ void PagingEngine::startSingleRecipient(const RecipientSelection& selection) {
         return;
     }
     m_job.state = EngineState::Connecting;
-    setPhase(u"CONNECTING..."_s);
+    setPhase(Phase::Connecting);
     m_job.watchdogSeconds = singleRecipientWatchdog;
     m_jobRunning = true;
     m_client.setConnected(true);

@@ -21,6 +21,8 @@ enum class EngineState {
     QuitSent = 9,
     // The service's own command before a PAGE was sent (only for services built with one).
     BeforePageSent = 10,
+    // RESE after a refused step, so that the next transaction starts clean.
+    ResetSent = 11,
 };
 
 // The single in-flight job: one recipient, or a queue of recipients per service.

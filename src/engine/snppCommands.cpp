@@ -57,6 +57,10 @@ QString quitLine() {
     return u"QUIT"_s + crlf;
 }
 
+QString resetLine() {
+    return u"RESE"_s + crlf;
+}
+
 namespace {
 bool isControl(char16_t u) {
     return u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0);

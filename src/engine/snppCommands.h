@@ -15,6 +15,8 @@ QString plainMessLine(const QString& chunk);
 QString encryptedMessLine(const QString& chunk);
 QString sendLine();
 QString quitLine();
+// Clears the transaction under way on the server: the pagers and message it took so far.
+QString resetLine();
 
 // A pager ID is one word: PAGE takes the ID and then, after a blank, the pager's password, so an ID
 // holding a blank would page another pager with the rest as its password. Empty, white space or a

@@ -51,7 +51,7 @@ QString replyText(const QString& reply) {
 // rest of that delivery is dropped. A delivery without a line end is the start of a reply still on
 // its way and is joined with the next one. Once the engine has asked to close, nothing more is read.
 void PagingEngine::clientSocketDataIn(TcpClient&, const QString& Text, bool) {
-    if (m_closeRequested) {
+    if (m_closing == Closing::Requested) {
         return;
     }
     QStringView text(Text);
@@ -93,8 +93,13 @@ void PagingEngine::handleReply(const QString& Text) {
             writelogError(u"ERROR code:"_s + code, true);
             refusalStep(Text);
         } else {
+            m_transactionTaken = m_transactionTaken || replyClass == ReplyClass::Accepted;
             holdOrPage();
         }
+        return;
+    }
+    if (m_job.state == EngineState::ResetSent) {
+        resetStep(Text, replyClass == ReplyClass::Accepted);
         return;
     }
     switch (replyClass) {
@@ -109,10 +114,12 @@ void PagingEngine::handleReply(const QString& Text) {
             sendFirstPage();
             return;
         case EngineState::HoldSent:
+            m_transactionTaken = true;
             sendPageString();
             m_job.state = EngineState::PageSent;
             return;
         case EngineState::PageSent:
+            m_transactionTaken = true;
             send(takeNextMessLine(m_job, currentServiceRecord()));
             m_job.state = EngineState::MessageSent;
             return;
@@ -248,6 +255,7 @@ void PagingEngine::sendPageString() {
 // Every chunk is a transaction of its own: the service's own command, then HOLD (gateways apply a
 // HOLD to the next transaction only), then PAGE.
 void PagingEngine::beginPageTransaction() {
+    m_transactionTaken = false;
     const QString& command = currentServiceRecord().beforePage;
     if (!command.isEmpty()) {
         send(commandArgument(command) + u"\r\n"_s);
@@ -282,7 +290,7 @@ void PagingEngine::chunkStep() {
     }
     writelogMessageSent();
     m_delivered = true;
-    setPhase(u"SUCCESS"_s);
+    setPhase(Phase::Success);
     send(quitLine());
     m_job.state = EngineState::QuitSent;
 }
@@ -291,20 +299,42 @@ void PagingEngine::refusalStep(const QString& reply) {
     if (m_job.multiRecipient) {
         m_job.recipientInFlight = false;
         reportQueuedNotPaged(m_job.contactName, m_job.pagerId, replyText(reply));
+        if (m_transactionTaken) {
+            // The server still holds what it took of this transaction (the pager, the message, the
+            // delivery time): the next recipient's PAGE would join it, or be refused as out of
+            // order, so the transaction is cleared first.
+            send(resetLine());
+            m_job.state = EngineState::ResetSent;
+            return;
+        }
         LookForNextIDinList();
         return;
     }
     noteEndReason(replyText(reply));
     m_outputs.appendResult(u"FAIL, Send process terminated"_s);
-    setPhase(u"FAIL"_s);
+    setPhase(Phase::Fail);
     closeConnection();
     m_outputs.setStatusText(reply);
+}
+
+// Only a cleared transaction lets the next recipient be paged on this connection. A server that
+// will not clear it ends the connection as a lost one: everyone still queued is accounted for when
+// it closes.
+void PagingEngine::resetStep(const QString& reply, bool accepted) {
+    if (accepted) {
+        LookForNextIDinList();
+        return;
+    }
+    m_outputs.setStatusText(reply);
+    writelogError(u"ERROR: RESE refused, code:"_s + reply.left(3), false);
+    noteEndReason(u"the service did not clear the refused page: "_s + replyText(reply));
+    closeConnection();
 }
 
 // A peer that resets the connection as we write ends that connection, not the job: the close that
 // follows moves a job with queued recipients on to the next service, as after any lost connection.
 void PagingEngine::send(const QString& line) {
-    if (m_closeRequested) {
+    if (m_closing == Closing::Requested) {
         return;
     }
     try {
@@ -318,7 +348,7 @@ void PagingEngine::send(const QString& line) {
 }
 
 void PagingEngine::closeConnection() {
-    m_closeRequested = true;
+    m_closing = Closing::Requested;
     m_client.setConnected(false);
 }
 

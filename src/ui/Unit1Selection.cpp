@@ -180,7 +180,7 @@ void TForm1::editIdButtonClick() {
     toNameLabel->setText(directIdEntryMarker);
     toIdedit->setEnabled(true);
     setBackground(*toIdedit, palette().color(QPalette::Base));
-    toIdedit->clear();
+    showWhole(*toIdedit, QString());
     toIdedit->setFocus();
 }
 

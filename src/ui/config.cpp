@@ -13,7 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
+#include <QRegularExpression>
 #include <QTabWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,7 +23,7 @@ namespace corvane {
 namespace {
 
 void digitsOnly(QLineEdit* edit) {
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]*"_s), edit));
+    acceptOnly(*edit, QRegularExpression(u"[0-9]*"_s));
 }
 
 QLabel* heading(QWidget* page, const QString& text, int y) {

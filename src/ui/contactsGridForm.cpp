@@ -562,6 +562,26 @@ void TcontactsGridForm::onGroupClicked(int group) {
         .setAsBoolean(groupCheckboxes[group]->checkState() == Qt::Checked);
 }
 
+namespace {
+
+// A key that changes an edit's text without typing into it.
+bool changesText(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete) {
+        return true;
+    }
+    for (QKeySequence::StandardKey command :
+         {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo,
+          QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord, QKeySequence::DeleteEndOfLine,
+          QKeySequence::DeleteCompleteLine}) {
+        if (key.matches(command)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 bool TcontactsGridForm::eventFilter(QObject* watched, QEvent* event) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit == nullptr || event->type() != QEvent::KeyPress) {
@@ -576,13 +596,15 @@ bool TcontactsGridForm::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
+    // Ctrl+Z, Ctrl+V and the like carry a letter as their text too: they are commands, not typing.
     const QString text = key->text();
-    const bool printable = !text.isEmpty() && text[0].isPrint();
-    if (edit == ServicenumberEdit && printable && !(text[0].isDigit() || text[0] == u'+' || text[0] == u'-')) {
+    const bool typed = !text.isEmpty() && text[0].isPrint() &&
+                       (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+    if (edit == ServicenumberEdit && typed && !(text[0].isDigit() || text[0] == u'+' || text[0] == u'-')) {
         m_dialogs.beep();
         return true;
     }
-    if (printable || key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) {
+    if (typed || changesText(*key)) {
         if (!m_before.contains(edit)) {
             m_before.insert(edit, edit->text());
         }

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/operatorDialogs.h"
 #include "ui/toolkit/handlerGuard.h"
+#include "ui/toolkit/typingLimit.h"
 #include "ui/windowStyle.h"
 
 #include <QComboBox>
@@ -36,7 +37,7 @@ TSendLaterForm::TSendLaterForm(PagingEngine& engine, const Clock& clock, Operato
     yearEdit = makeEdit(frame, u"yearEdit"_s, 212, 8, 28, 2);
     makeLabel(frame, "Label4", u"Time:"_s, 8, 44, 44, 18);
     timeEdit = makeEdit(frame, u"timeEdit"_s, 52, 42, 52, 5);
-    timeEdit->setText(u"00:00"_s);
+    showWhole(*timeEdit, u"00:00"_s);
     amPmComboBox = new QComboBox(frame);
     amPmComboBox->setObjectName(u"amPmComboBox"_s);
     amPmComboBox->addItems({u"AM"_s, u"PM"_s});
@@ -65,9 +66,9 @@ void TSendLaterForm::showEvent(QShowEvent* event) {
 
 void TSendLaterForm::FormShow() {
     const QString today = m_clock.now().date().toString(u"yyMMdd"_s);
-    yearEdit->setText(today.mid(0, 2));
-    monthEdit->setText(today.mid(2, 2));
-    dateEdit->setText(today.mid(4, 2));
+    showWhole(*yearEdit, today.mid(0, 2));
+    showWhole(*monthEdit, today.mid(2, 2));
+    showWhole(*dateEdit, today.mid(4, 2));
 }
 
 void TSendLaterForm::sendButtonClick() {

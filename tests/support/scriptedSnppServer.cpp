@@ -59,7 +59,7 @@ ScriptedSnppServer::Reply ScriptedSnppServer::standardReply(const std::string& l
     if (verb == "QUIT") {
         return Reply("221 OK, Goodbye\r\n", true);
     }
-    if (verb == "LOGI" || verb == "HOLD" || verb == "PAGE" || verb == "MESS" || verb == "SEND") {
+    if (verb == "LOGI" || verb == "HOLD" || verb == "PAGE" || verb == "MESS" || verb == "SEND" || verb == "RESE") {
         return Reply("250 OK\r\n");
     }
     return Reply("500 Command Not Implemented\r\n");

@@ -49,8 +49,8 @@ public:
     // line: one received line without its CR LF; session: 1 for the first connection, and so on.
     using Responder = std::function<Reply(const std::string& line, int session)>;
 
-    // Answers like a well-behaved SNPP gateway: 250 to LOGI, HOLD, PAGE, MESS and SEND, 221 to
-    // QUIT (then closes), 500 to anything else.
+    // Answers like a well-behaved SNPP gateway: 250 to LOGI, HOLD, PAGE, MESS, SEND and RESE, 221
+    // to QUIT (then closes), 500 to anything else.
     static Reply standardReply(const std::string& line);
 
     // Listens on a port the system hands out; port() tells which.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -123,12 +124,18 @@ TEST_F(SendLater, AcceptedTimeSendsWithHoldAndAHeldValueNeverReachesARunningJob)
     EXPECT_EQ(server.lines().front(), "HOLD 130130184500");
 
     // While a job runs, an accepted time starts nothing and is not left for that job to pick up.
-    ASSERT_TRUE(test::waitUntil([&] { return f.engine().job().state == EngineState::Idle; }));
-    f.engine().job().state = EngineState::PageSent;
+    ASSERT_TRUE(test::waitUntil([&] { return f.engine().isIdle(); }));
+    test::ScriptedSnppServer silent(nullptr, test::ScriptedSnppServer::Reply::none());
+    test::pointService(f.engine().serviceTable(), 1, u"127.0.0.1"_s, silent.port());
+    QTest::mouseClick(ui(f).sendButton, Qt::LeftButton);
+    ASSERT_TRUE(test::waitUntil([&] { return silent.sessions() == 1; }));
+    ASSERT_TRUE(f.engine().jobRunning());
     ui(f).SendFutureDelivery1->trigger();
     EXPECT_EQ(hold(), u""_s);
     EXPECT_TRUE(dialogs.messages.last().startsWith(u"A send is in progress."_s));
-    f.engine().job().state = EngineState::Idle;
+    QTest::mouseClick(ui(f).cancelSendButton, Qt::LeftButton);
+    EXPECT_TRUE(f.engine().isIdle());
+    EXPECT_TRUE(silent.lines().empty());
 }
 
 } // namespace
