@@ -200,7 +200,9 @@ void PagingEngine::tryAlt() {
         m_client.setRemotePort(alternatePort);
     } catch (const Error&) {
         m_outputs.setStatusText(u"Error setting remotehost: "_s + service.AltRealIP);
-        writelogError(u"ERROR connecting to service"_s, true);
+        // The log names whom this leaves unpaged: the one recipient of a single page, or everyone
+        // queued for this service (the page under way is back in its queue by now).
+        writelogError(u"ERROR connecting to service"_s, !m_job.multiRecipient);
         // The service cannot be reached at all now: give it up at once rather than leave the job
         // waiting on a watchdog that may never fire.
         noteEndReason(u"cannot set the remote host "_s + service.AltRealIP);
@@ -212,6 +214,11 @@ void PagingEngine::tryAlt() {
     }
     m_job.state = EngineState::Connecting;
     setPhase(Phase::Connecting);
+    if (m_job.multiRecipient) {
+        // The page under way starts again on the alternate: without this line its second "Sending
+        // to:" would follow the first with nothing between.
+        m_outputs.appendResult(u"TRYING THE ALTERNATE ADDRESS OF SERVICE: "_s + service.name + u" ..."_s);
+    }
     m_job.watchdogSeconds = alternateWatchdog;
     m_client.setConnected(true);
 }

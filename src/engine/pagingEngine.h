@@ -113,6 +113,8 @@ private:
     // A queued recipient of a multi-recipient job that will not be paged: it is counted in the
     // tally, so the results list names it too.
     void reportQueuedNotPaged(const QString& name, const QString& pagerId, const QString& reason);
+    // A chosen recipient of a multi-recipient job that Send could not queue.
+    void reportLeftOut(const QString& name, const QString& pagerId, const QString& reason);
     // Everyone the connection to the current service left unpaged: the recipient in flight, then the
     // rest of its queue, which is emptied.
     void accountForUnpaged(const QString& reason);

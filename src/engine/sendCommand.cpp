@@ -85,6 +85,14 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
     startSingleRecipient(selection);
 }
 
+// A chosen recipient that Send leaves out of the job: outside the tally, but named in the results
+// list with the others not paged, so that what the list shows is what "page again" would page.
+void PagingEngine::reportLeftOut(const QString& name, const QString& pagerId, const QString& reason) {
+    ++m_skipped;
+    m_outputs.appendResult(u"NOT SENT: "_s + name + u" ("_s + reason + u')');
+    reportNotPaged(name, pagerId, 0, reason);
+}
+
 void PagingEngine::queueGroup(int group) {
     if (group < 1 || group > groupCount) {
         return;
@@ -94,9 +102,8 @@ void PagingEngine::queueGroup(int group) {
             m_job.recipientLists[contact.serviceNumber].append(contact.name);
             ++m_job.totalRecipients;
         } else {
-            ++m_skipped;
-            reportNotPaged(contact.name, contact.id, 0,
-                           u"service number %1 names no paging service"_s.arg(contact.serviceNumber));
+            reportLeftOut(contact.name, contact.id,
+                          u"service number %1 names no paging service"_s.arg(contact.serviceNumber));
         }
     });
 }
@@ -104,12 +111,10 @@ void PagingEngine::queueGroup(int group) {
 void PagingEngine::queueTickedNames(const QStringList& names) {
     for (const QString& name : names) {
         if (!m_contacts.lookupContact(name, m_lookedUp)) {
-            ++m_skipped;
-            reportNotPaged(name, QString(), 0, u"no contact of that name"_s);
+            reportLeftOut(name, QString(), u"no contact of that name"_s);
         } else if (!ServiceTable::contains(m_lookedUp.serviceNumber)) {
-            ++m_skipped;
-            reportNotPaged(name, m_lookedUp.id, 0,
-                           u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber));
+            reportLeftOut(name, m_lookedUp.id,
+                          u"service number %1 names no paging service"_s.arg(m_lookedUp.serviceNumber));
         } else {
             m_job.recipientLists[m_lookedUp.serviceNumber].append(name);
             ++m_job.totalRecipients;

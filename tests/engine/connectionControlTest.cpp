@@ -266,6 +266,14 @@ TEST_F(ConnectionControl, AlternateTakesOverThePageUnderWayAndTheNextServiceWait
     EXPECT_EQ(outputs.paged, (QStringList{u"Ann"_s, u"Bob"_s, u"Cy"_s, u"Dee"_s}));
     EXPECT_TRUE(outputs.notPaged.isEmpty());
     EXPECT_EQ(connectingLines().size(), 2);
+    EXPECT_EQ(
+        outputs.results,
+        (QStringList{u"CONNECTING TO SERVICE: ACMEORG ..."_s, u"Sending to: Ann ..."_s, u"MESSAGE SENT OK"_s,
+                     u"Sending to: Bob ..."_s, u"TRYING THE ALTERNATE ADDRESS OF SERVICE: ACMEORG ..."_s,
+                     u"Sending to: Bob ..."_s, u"MESSAGE SENT OK"_s, u"CONNECTING TO SERVICE: ACMEORG -ENCRY ..."_s,
+                     u"Sending to: Cy ..."_s, u"MESSAGE SENT OK"_s, u"Sending to: Dee ..."_s, u"MESSAGE SENT OK"_s,
+                     u""_s, u"4 of 4 MESSAGES SENT OK"_s}))
+        << "the operator sees why Bob is sent to again";
 }
 
 TEST_F(ConnectionControl, AlternateWhoseHostIsRefusedGivesTheServiceUp) {
@@ -455,6 +463,17 @@ INSTANTIATE_TEST_SUITE_P(
                                       },
                                       {u"Bob: cannot set the remote host bad-backup.test"_s},
                                       "ERROR connecting to service, SRVC:ACMEORG, CONTACTS:Bob"},
+                      LeftUnpagedCase{"the second service refused and its alternate host cannot be set",
+                                      [](ConnectionControl& t) {
+                                          t.engine.serviceTable()[2].AltIp = u"bad-backup.test"_s;
+                                          splitIPintoParts(t.engine.serviceTable());
+                                          t.client.failingHosts = {u"bad-backup.test"_s};
+                                          t.refuseHost = [](const QString& h, int) { return h == u"gw2.test"_s; };
+                                          t.engine.sendButtonClick(t.group(1));
+                                      },
+                                      {u"Cy: cannot set the remote host bad-backup.test"_s,
+                                       u"Dee: cannot set the remote host bad-backup.test"_s},
+                                      "ERROR connecting to service, SRVC:ACMEORG -ENCRY, CONTACTS:Cy,Dee"},
                       LeftUnpagedCase{"cancel while still connecting",
                                       [](ConnectionControl& t) {
                                           t.engine.sendButtonClick(t.group(1));

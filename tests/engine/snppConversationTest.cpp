@@ -421,3 +421,130 @@ TEST_F(SnppConversation, TailOfAnOverLongReplyIsNoReplyOfItsOwn) {
 
 } // namespace
 } // namespace corvane
+
+namespace corvane {
+namespace {
+
+// A server that keeps its transaction as Net::SNPP::Server does: the pagers and the message stay
+// until a SEND is accepted or a RESE clears them, so a refused SEND leaves them behind.
+struct TransactionKeepingServer {
+    QString refuse;   // "VERB id": the command refused for that pager's transaction
+    bool rese = true; // takes RESE
+    QStringList pagers;
+    bool message = false;
+    QStringList delivered;
+
+    QString answer(const QString& sent) {
+        const QString line = sent.trimmed();
+        const QString verb = line.left(4);
+        const QString refusedHere = refuse.section(u' ', 0, 0);
+        const bool refusedPager = pagers.contains(refuse.section(u' ', 1)) ||
+                                  (verb == u"PAGE"_s && line.section(u' ', 1, 1) == refuse.section(u' ', 1));
+        if (verb == refusedHere && refusedPager) {
+            return u"554 Error, failed\r\n"_s;
+        }
+        if (verb == u"PAGE"_s) {
+            pagers.append(line.section(u' ', 1, 1));
+            return u"250 Pager ID Accepted\r\n"_s;
+        }
+        if (verb == u"MESS"_s) {
+            if (std::exchange(message, true)) {
+                return u"503 ERROR, Message Already Entered\r\n"_s;
+            }
+            return u"250 Message OK\r\n"_s;
+        }
+        if (verb == u"SEND"_s) {
+            delivered.append(pagers);
+            pagers.clear();
+            message = false;
+            return u"250 Message Sent Successfully\r\n"_s;
+        }
+        if (verb == u"RESE"_s && rese) {
+            pagers.clear();
+            message = false;
+            return u"250 RESET OK\r\n"_s;
+        }
+        if (verb == u"QUIT"_s) {
+            return u"221 OK, Goodbye\r\n"_s;
+        }
+        return u"500 Command Not Implemented\r\n"_s;
+    }
+};
+
+struct RefusedStepCase {
+    const char* what;
+    QString refuse;
+    bool rese;
+    QStringList wire;      // after the first recipient's transaction
+    QStringList delivered; // pager IDs the server sent
+    QStringList notPaged;
+    QString tally;
+};
+
+void PrintTo(const RefusedStepCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class RefusedStep : public SnppConversation, public ::testing::WithParamInterface<RefusedStepCase> {};
+
+// One refused step costs only its own recipient: the transaction the server still holds is cleared
+// before the next PAGE. A server that will not clear it ends the connection, and everyone left is
+// accounted for.
+TEST_P(RefusedStep, CostsOnlyItsRecipient) {
+    const RefusedStepCase& c = GetParam();
+    settings.loggingEnabled = true;
+    contacts.add(u"Di Ames"_s, u"5550004"_s, 1);
+    TransactionKeepingServer server{c.refuse, c.rese};
+    responder = [&](const QString& line, int) { return server.answer(line); };
+    engine.sendButtonClick(ticked({u"Jane Doe"_s, u"Bob Smith"_s, u"Cy Young"_s, u"Di Ames"_s}));
+    serve();
+    const QStringList first{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s};
+    EXPECT_EQ(wire(), first + c.wire);
+    EXPECT_EQ(server.delivered, c.delivered);
+    EXPECT_EQ(outputs.notPaged, c.notPaged);
+    EXPECT_EQ(outputs.outcomes.size(), 4u) << "one outcome each";
+    EXPECT_EQ(outputs.results.last(), c.tally);
+    EXPECT_TRUE(engine.isIdle());
+}
+
+const QString bobRefused = u"Bob Smith: 554 Error, failed"_s;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedStep,
+    ::testing::Values(
+        RefusedStepCase{"SEND refused for the second",
+                        u"SEND 5550001"_s,
+                        true,
+                        {u"PAGE 5550001 0042"_s, u"MESS hello"_s, u"SEND"_s, u"RESE"_s, u"PAGE 5550002"_s,
+                         u"MESS hello"_s, u"SEND"_s, u"PAGE 5550004"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s},
+                        {u"5551234"_s, u"5550002"_s, u"5550004"_s},
+                        {bobRefused},
+                        u"3 of 4 MESSAGES SENT OK"_s},
+        RefusedStepCase{"MESS refused for the second",
+                        u"MESS 5550001"_s,
+                        true,
+                        {u"PAGE 5550001 0042"_s, u"MESS hello"_s, u"RESE"_s, u"PAGE 5550002"_s, u"MESS hello"_s,
+                         u"SEND"_s, u"PAGE 5550004"_s, u"MESS hello"_s, u"SEND"_s, u"QUIT"_s},
+                        {u"5551234"_s, u"5550002"_s, u"5550004"_s},
+                        {bobRefused},
+                        u"3 of 4 MESSAGES SENT OK"_s},
+        RefusedStepCase{"PAGE refused: nothing to clear",
+                        u"PAGE 5550001"_s,
+                        false,
+                        {u"PAGE 5550001 0042"_s, u"PAGE 5550002"_s, u"MESS hello"_s, u"SEND"_s, u"PAGE 5550004"_s,
+                         u"MESS hello"_s, u"SEND"_s, u"QUIT"_s},
+                        {u"5551234"_s, u"5550002"_s, u"5550004"_s},
+                        {bobRefused},
+                        u"3 of 4 MESSAGES SENT OK"_s},
+        RefusedStepCase{"RESE refused: the connection ends, all accounted for",
+                        u"SEND 5550001"_s,
+                        false,
+                        {u"PAGE 5550001 0042"_s, u"MESS hello"_s, u"SEND"_s, u"RESE"_s},
+                        {u"5551234"_s},
+                        {bobRefused,
+                         u"Cy Young: the service did not clear the refused page: 500 Command Not Implemented"_s,
+                         u"Di Ames: the service did not clear the refused page: 500 Command Not Implemented"_s},
+                        u"1 of 4 MESSAGES SENT OK"_s}));
+
+} // namespace
+} // namespace corvane
