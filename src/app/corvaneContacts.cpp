@@ -7,6 +7,7 @@
 #include "contacts/contactsStore.h"
 #include "contacts/datamod.h"
 #include "platform/error.h"
+#include "platform/userFile.h"
 #include "settings/settings.h"
 
 #include <QCommandLineParser>
@@ -176,18 +177,6 @@ int removeContact(contactsCursor& cursor, const QString& name) {
     return exitDone;
 }
 
-QByteArray readWholeFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error(fileName + u": "_s + file.errorString());
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw Error(fileName + u": "_s + file.errorString());
-    }
-    return bytes;
-}
-
 void reportSkipped(const QString& fileName, const QList<SkippedNamesLine>& skipped) {
     for (const SkippedNamesLine& line : skipped) {
         complain(u"%1, line %2 \"%3\": %4 (not imported)"_s.arg(fileName)
@@ -198,8 +187,8 @@ void reportSkipped(const QString& fileName, const QList<SkippedNamesLine>& skipp
 
 // The tab-separated form of list and export: name, pager ID, and optionally the service and the
 // groups. A refused line is reported and the rest are added.
-NamesImportReport importTabSeparated(contactsCursor& cursor, const QString& text) {
-    return importLines(cursor.dataModule().database(), text, [&](const QString& line) {
+NamesImportReport importTabSeparated(contactsCursor& cursor, const QStringList& lines) {
+    return importLines(cursor.dataModule().database(), lines, [&](const QString& line) {
         const QStringList fields = line.split(u'\t');
         if (fields.size() < 2 || fields.size() > 4) {
             throw Error(u"not a name, a pager ID, a service and groups"_s);
@@ -218,10 +207,10 @@ NamesImportReport importTabSeparated(contactsCursor& cursor, const QString& text
 }
 
 int importFile(contactsCursor& cursor, const QString& fileName, bool tabSeparatedForm) {
-    const QByteArray bytes = readWholeFile(fileName);
-    const NamesImportReport report = tabSeparatedForm
-                                         ? importTabSeparated(cursor, decodeNamesFile(bytes))
-                                         : importNamesText(cursor, cursor.dataModule(), decodeNamesFile(bytes));
+    const UserText text =
+        readUserTextFile(fileName, tabSeparatedForm ? UserFileBound::contactsImport : UserFileBound::namesList);
+    const NamesImportReport report = tabSeparatedForm ? importTabSeparated(cursor, text.lines)
+                                                      : importNamesText(cursor, cursor.dataModule(), text.lines);
     reportSkipped(fileName, report.skipped);
     printLine(stdout, u"%1 contacts imported from %2"_s.arg(report.imported).arg(fileName));
     return report.skipped.isEmpty() ? exitDone : exitRefused;

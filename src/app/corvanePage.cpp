@@ -13,6 +13,7 @@
 #include "platform/error.h"
 #include "platform/longTimeFormat.h"
 #include "platform/operatorDialogs.h"
+#include "platform/userFile.h"
 #include "settings/activityLog.h"
 #include "settings/settings.h"
 #include "transport/guardedTcpEvents.h"
@@ -210,29 +211,18 @@ struct Request {
     QStringList names; // the contacts chosen by name (--to, --to-file), in the order given
 };
 
-// The names of a --to-file: one a line, blank lines left out; read as names.txt is (UTF-8, or
-// Windows-1252 when the file is not UTF-8).
+// The names of a --to-file: one a line, blank lines left out; read as every user's file is (UTF-8,
+// or Windows-1252 when the file is not UTF-8).
 std::optional<QStringList> readNamesFile(const QString& fileName, QString& error) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = u"--to-file "_s + fileName + u": "_s + file.errorString();
-        return std::nullopt;
-    }
-    constexpr qint64 mostBytes = 16 * 1024 * 1024;
-    const QByteArray bytes = file.read(mostBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        error = u"--to-file "_s + fileName + u": "_s + file.errorString();
-        return std::nullopt;
-    }
-    if (bytes.size() > mostBytes) {
-        error = u"--to-file "_s + fileName + u": longer than 16 MiB; this is not a list of names"_s;
+    UserText text;
+    try {
+        text = readUserTextFile(fileName, UserFileBound::namesList);
+    } catch (const UserFileError& e) {
+        error = u"--to-file "_s + e.text();
         return std::nullopt;
     }
     QStringList names;
-    for (QString line : decodeNamesFile(bytes).split(u'\n')) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
+    for (const QString& line : std::as_const(text.lines)) {
         if (!line.trimmed().isEmpty()) {
             names.append(line);
         }
@@ -571,6 +561,11 @@ int main(int argc, char** argv) {
     }
     if (!request) {
         printLine(stderr, u"corvane-page: "_s + usageError);
+        return exitUsage;
+    }
+    // An empty value is a script's unset variable, not a wish for the built-in services.
+    if (parser.isSet(u"services"_s) && parser.value(u"services"_s).isEmpty()) {
+        printLine(stderr, u"corvane-page: --services needs a file name"_s);
         return exitUsage;
     }
     // The services are settled before anything is sent: a faulty file stops the program whole.

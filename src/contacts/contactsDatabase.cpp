@@ -291,6 +291,11 @@ StatementUse ContactsDatabase::prepare(const QString& sql) {
     return StatementUse(found->second->reset());
 }
 
+void ContactsDatabase::beginImmediate() {
+    const StatementUse begin = prepare(u"BEGIN IMMEDIATE"_s);
+    begin->step();
+}
+
 void ContactsDatabase::exec(const QString& sql) {
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {

@@ -111,6 +111,10 @@ public:
     // A cached prepared statement, reset and ready for binding; reset again when the use ends.
     StatementUse prepare(const QString& sql);
     void exec(const QString& sql);
+    // Begins a transaction that holds the write lock from its start. A table another program is
+    // writing (after the busy wait) or one this user may not write is refused here, with the texts
+    // a refused change has.
+    void beginImmediate();
     // SQLite's query plan for a statement, one step per line, for checking that an index is used.
     QString queryPlan(const QString& sql);
     sqlite3* handle() const { return m_db; }

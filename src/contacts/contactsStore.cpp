@@ -7,6 +7,7 @@
 #include "platform/codePage.h"
 #include "platform/error.h"
 #include "platform/operatorDialogs.h"
+#include "platform/userFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -136,40 +137,21 @@ std::optional<QString> contactSaveRefusal(const QString& name, const QString& id
     return std::nullopt;
 }
 
-QString decodeNamesFile(QByteArrayView bytes) {
-    constexpr QByteArrayView utf8Mark("\xEF\xBB\xBF");
-    const bool marked = bytes.startsWith(utf8Mark);
-    const bool beyondAscii = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
-    if (marked || beyondAscii) {
-        QStringDecoder utf8(QStringConverter::Utf8); // drops a leading mark
-        QString text = utf8(bytes);
-        if (marked || !utf8.hasError()) {
-            return text;
-        }
-    }
-    return fromCodePage(bytes);
-}
-
-NamesImportReport importLines(ContactsDatabase& db, const QString& text,
+NamesImportReport importLines(ContactsDatabase& db, const QStringList& lines,
                               const std::function<void(const QString& line)>& storeLine) {
     // One transaction for the whole file and a savepoint per line: a refused line rolls back alone,
-    // and the disk is synced once, not once per contact.
+    // and the disk is synced once, not once per contact. IMMEDIATE takes the write lock now: with a
+    // deferred one each line would wait out another program's lock on its own and be refused with
+    // its own message, and a lock that went away mid-file would leave half the file imported.
     NamesImportReport report;
-    db.exec(u"BEGIN"_s);
+    db.beginImmediate();
     try {
         int number = 0;
-        for (QStringView rest(text); !rest.isEmpty();) {
+        for (const QString& lineText : lines) {
             ++number;
-            const qsizetype end = rest.indexOf(u'\n');
-            QStringView line = end < 0 ? rest : rest.first(end);
-            rest = end < 0 ? QStringView() : rest.sliced(end + 1);
-            if (line.endsWith(u'\r')) {
-                line.chop(1);
-            }
-            if (line.trimmed().isEmpty()) {
+            if (lineText.trimmed().isEmpty()) {
                 continue;
             }
-            const QString lineText = line.toString();
             db.exec(u"SAVEPOINT importLine"_s);
             try {
                 storeLine(lineText);
@@ -191,8 +173,8 @@ NamesImportReport importLines(ContactsDatabase& db, const QString& text,
     return report;
 }
 
-NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QString& text) {
-    return importLines(dataModule.database(), text, [&](const QString& line) {
+NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QStringList& lines) {
+    return importLines(dataModule.database(), lines, [&](const QString& line) {
         const auto parsed = parseNamesLine(line);
         if (!parsed) {
             throw Error(line.size() < 10 ? u"shorter than 10 characters"_s : u"no comma after the name"_s);
@@ -232,24 +214,20 @@ QString describeSkippedLines(const QString& fileName, const QList<SkippedNamesLi
 
 void importNamesFile(contactsCursor& reader, TDataModule2& dataModule, OperatorDialogs& dialogs) {
     const QString fileName = u"names.txt"_s;
-    // Only a file is an import file: a folder or a pipe of that name is not the operator's list.
-    if (reader.RecordCount() != 0 || !QFileInfo(fileName).isFile()) {
+    if (reader.RecordCount() != 0) {
         return;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error(u"Cannot open file \"%1\". %2"_s.arg(fileName, file.errorString()));
+    const std::optional<QByteArray> bytes = readUserFileBytes(fileName, UserFileBound::namesList);
+    if (!bytes) {
+        return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw Error(u"Error reading file \"%1\". %2"_s.arg(fileName, file.errorString()));
-    }
-    file.close();
-
+    const UserText text = decodeUserText(fileName, *bytes);
     NamesImportReport report;
     try {
-        report = importNamesText(reader, dataModule, decodeNamesFile(bytes));
-    } catch (const TableNotWritableError& e) {
+        report = importNamesText(reader, dataModule, text.lines);
+    } catch (const Error& e) {
+        // What escapes the import refused it whole (a table this user may not write, or one
+        // another program is writing): nothing of the file is stored.
         throw Error(u"Could not import the contacts of names.txt. "_s + e.text());
     }
     if (report.imported > 0) {

@@ -64,22 +64,18 @@ struct NamesImportReport {
     QList<SkippedNamesLine> skipped; // blank lines are not counted as skipped
 };
 
-// The text of a names file. Files made on Linux are UTF-8: a file that starts with the UTF-8
-// byte-order mark (dropped), or that is valid UTF-8 and holds bytes beyond ASCII, is read as UTF-8;
-// any other as Windows-1252, as the file has always been read.
-QString decodeNamesFile(QByteArrayView bytes);
-
-// Stores each line of the text through storeLine, in one transaction with a savepoint a line: a line
-// that storeLine refuses (by throwing corvane::Error, whose text is the reason) is rolled back alone
-// and reported; blank lines are passed over. A table that cannot be changed at all ends the whole
-// import (TableNotWritableError) with nothing stored.
-NamesImportReport importLines(ContactsDatabase& db, const QString& text,
+// Stores each line through storeLine, in one transaction with a savepoint a line: a line that
+// storeLine refuses (by throwing corvane::Error, whose text is the reason) is rolled back alone and
+// reported; blank lines are passed over. The table is taken for writing before the first line, so a
+// table another program is writing ends the import at once, with one message and nothing stored;
+// so does a table that cannot be changed at all (TableNotWritableError).
+NamesImportReport importLines(ContactsDatabase& db, const QStringList& lines,
                               const std::function<void(const QString& line)>& storeLine);
 
-// Each line "name,digits..." of the text becomes a contact of service 1, in one transaction; a line
+// Each line "name,digits..." becomes a contact of service 1, in one transaction; a line
 // that cannot be stored is skipped and reported. Throws corvane::Error when the table cannot be
 // changed at all (then nothing is imported).
-NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QString& text);
+NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModule, const QStringList& lines);
 
 // "N lines of FILE were not imported:" and at most `shown` of them, one a line, then "and N more".
 QString describeSkippedLines(const QString& fileName, const QList<SkippedNamesLine>& skipped, int shown = 10);

@@ -27,4 +27,7 @@ QString findServicesFile(const QString& programDirectory,
 // table as it was, so a program never runs with half a table.
 void readServicesFile(const QString& fileName, ServiceTable& table);
 
+// A host name (letters, digits, '-', '_' and dots) or an IPv4 or IPv6 address literal.
+bool isHostText(QStringView host);
+
 } // namespace corvane

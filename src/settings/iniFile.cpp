@@ -2,6 +2,7 @@
 
 #include "platform/codePage.h"
 #include "platform/error.h"
+#include "platform/userFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -61,43 +62,23 @@ enum class Load { Absent, Loaded, Unreadable };
 
 const QByteArray utf8Mark = "\xEF\xBB\xBF";
 
-// Only a regular file is read, and only up to this size: a FIFO would block the program for ever,
-// a link to a device (/dev/zero) or a file of hundreds of megabytes would be read until memory
-// runs out. No real settings file comes near it; a bigger one is unreadable (defaults, never
-// overwritten).
-constexpr qint64 maxSettingsFileSize = 1024 * 1024;
-
-// The file's bytes, or nothing when it is absent (or a dangling link) or cannot be read as a
-// settings file.
+// The settings file is read as every file a user gives us is (a regular file only, without waiting on
+// a FIFO, within its bound). One that cannot be read so, or that holds a NUL byte (saved as UTF-16,
+// say), is unreadable: the defaults are used and it is never overwritten.
 Load readSettingsBytes(const QString& fileName, QByteArray& bytes) {
-    // O_NONBLOCK: opening a FIFO for reading waits for a writer otherwise.
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return errno == ENOENT || errno == ENOTDIR ? Load::Absent : Load::Unreadable;
-    }
-    struct stat st {};
-    Load result = Load::Unreadable;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxSettingsFileSize) {
-        // Read to the end, whatever fstat said: a file that grew past the limit since is refused too.
-        char chunk[16384];
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n == 0) {
-                result = Load::Loaded;
-                break;
-            }
-            if (n < 0 || bytes.size() + n > maxSettingsFileSize) {
-                bytes.clear();
-                break;
-            }
-            bytes.append(chunk, n);
+    try {
+        std::optional<QByteArray> read = readUserFileBytes(fileName, UserFileBound::settings);
+        if (!read) {
+            return Load::Absent;
         }
+        if (lineOfFirstNul(*read) > 0) {
+            return Load::Unreadable;
+        }
+        bytes = std::move(*read);
+        return Load::Loaded;
+    } catch (const UserFileError&) {
+        return Load::Unreadable;
     }
-    ::close(fd);
-    return result;
 }
 
 Load loadDocument(const QString& fileName, IniDocument& document) {

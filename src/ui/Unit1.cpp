@@ -397,8 +397,8 @@ void TForm1::FormShow() {
         m_contactsTable->Open();
         m_contactsTable->First();
         // The data module's folder was set when it was created; the import reads "names.txt" from
-        // the working directory.
-        importNamesFile(*m_contactsTable, m_contactsTable->dataModule(), m_dialogs);
+        // the working directory. An import that fails is said and the window still gets its lists.
+        guarded([&] { importNamesFile(*m_contactsTable, m_contactsTable->dataModule(), m_dialogs); });
         fillNamesListBox();
         fillGroupslistbox();
         m_engine->prepareSendJob();

@@ -199,10 +199,16 @@ TEST_F(ContactsStoreTest, ManySkippedLinesAreToldInOneMessageOfTen) {
 }
 
 // Only a file of that name is an import file.
-TEST_F(ContactsStoreTest, FolderNamedNamesTxtIsNoImportFile) {
+// A folder of that name is not the operator's list, and is said to be none.
+TEST_F(ContactsStoreTest, FolderNamedNamesTxtIsSaidToBeNoImportFile) {
     QDir().mkdir(u"names.txt"_s);
     RecordingDialogs dialogs;
-    EXPECT_NO_THROW(importNamesFile(reader, dataModule, dialogs));
+    try {
+        importNamesFile(reader, dataModule, dialogs);
+        ADD_FAILURE() << "imported from a folder";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.text(), u"names.txt: a folder, not a file"_s);
+    }
     EXPECT_EQ(reader.RecordCount(), 0);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }

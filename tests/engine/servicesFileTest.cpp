@@ -104,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"maxChars zero", "[Service1]\nmaxChars=0\n",
                       u"services.ini, line 2, key maxChars: '0' is not a number from 1 to 999"_s},
         MalformedCase{"splitChars above maxChars", "[Service1]\nmaxChars=100\nsplitChars=128\n",
-                      u"services.ini, line 1, key splitChars: splitChars (128) must not be greater than maxChars "
+                      u"services.ini, line 3, key splitChars: splitChars (128) must not be greater than maxChars "
                       u"(100)"_s},
         MalformedCase{"reverse not 0 or 1", "[Service1]\nreverse=yes\n",
                       u"services.ini, line 2, key reverse: 'yes' is not 0 or 1"_s},
