@@ -1,6 +1,7 @@
 // corvane-contacts as scripts run it: the real program beside a real contacts table in a directory
 // of its own, the table checked afterwards through a cursor of the test's own.
 #include "contactsFixture.h"
+#include "hostileFiles.h"
 #include "namedRows.h"
 #include "otherProgram.h"
 #include "printers.h"
@@ -212,6 +213,60 @@ TEST_F(CorvaneContacts, HelpAndVersionAnswerWithoutTheTable) {
     EXPECT_TRUE(noTable.err.value(0).startsWith(u"corvane-contacts: Contacts table not found: "_s))
         << noTable.err.join(u'\n').toStdString();
 }
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+struct ImportFileCase {
+    const char* what;
+    test::HostileFile kind;
+    bool tabSeparated;
+};
+
+void PrintTo(const ImportFileCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class ImportOfAnOddFile : public CorvaneContacts, public ::testing::WithParamInterface<ImportFileCase> {};
+
+// Both imports read the file as every program reads a user's file: the text it holds, or one
+// message naming the file and what is wrong, at once and with nothing stored.
+TEST_P(ImportOfAnOddFile, IsReadOrRefusedAsEveryReaderDoes) {
+    const ImportFileCase& c = GetParam();
+    const QByteArray lines = c.tabSeparated ? "Jos\xC3\xA9 Mart\t5551234\nAnn Ash\t5550001\n"
+                                            : "Jos\xC3\xA9 Mart,5551234\nAnn Ash,5550001\n";
+    const qint64 bound = c.tabSeparated ? (64 << 20) : (16 << 20);
+    test::makeHostileFile(dir.filePath(u"list.txt"_s), c.kind, lines, bound);
+    const QString error = test::hostileFileError(u"list.txt"_s, c.kind, c.tabSeparated ? u"64 MiB"_s : u"16 MiB"_s);
+    const Result r = run(c.tabSeparated ? QStringList{u"import"_s, u"--tsv"_s, u"list.txt"_s}
+                                        : QStringList{u"import"_s, u"list.txt"_s});
+    if (error.isEmpty()) {
+        EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+        EXPECT_EQ(stored(), (QStringList{u"Ann Ash|5550001|1|0000000000"_s, u"José Mart|5551234|1|0000000000"_s}));
+    } else {
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, QStringList{u"corvane-contacts: "_s + error});
+        EXPECT_TRUE(stored().isEmpty());
+    }
+}
+
+std::vector<ImportFileCase> importFileCases() {
+    std::vector<ImportFileCase> cases;
+    static std::vector<std::string> names;
+    names.reserve(32);
+    for (const test::HostileFileCase& kind : test::hostileFileCases) {
+        for (bool tsv : {false, true}) {
+            names.push_back(std::string(kind.what) + (tsv ? ", import --tsv" : ", import"));
+            cases.push_back({names.back().c_str(), kind.kind, tsv});
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ImportOfAnOddFile, ::testing::ValuesIn(importFileCases()), test::NamedByWhat());
 
 } // namespace
 } // namespace corvane

@@ -3,6 +3,7 @@
 // takes each service's port from the environment, so every test hands it the ports its own servers
 // were given.
 #include "contactsFixture.h"
+#include "hostileFiles.h"
 #include "namedRows.h"
 #include "otherProgram.h"
 #include "platform/oneBased.h"
@@ -648,6 +649,42 @@ TEST_F(CorvanePage, FaultyServicesFileStopsItBeforeAnythingIsSent) {
     EXPECT_EQ(r.err.value(0), u"corvane-page: "_s + dir.filePath(u"services.ini"_s) +
                                   u", line 2, key port: '99999' is not a port number from 1 to 65535"_s);
     EXPECT_EQ(one.sessions(), 0) << "nothing on the wire";
+}
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+class ToFileOfAnOddKind : public CorvanePage, public ::testing::WithParamInterface<test::HostileFileCase> {};
+
+// --to-file reads its list as every program reads a user's file: the names it holds (here paged
+// through a service that refuses, so each is named as not paged), or a usage error naming the file
+// and what is wrong, before anyone is paged.
+TEST_P(ToFileOfAnOddKind, IsReadOrRefusedAsEveryReaderDoes) {
+    test::makeHostileFile(dir.filePath(u"list.txt"_s), GetParam().kind, "Ann Lee\nBob\n", 16 << 20);
+    const QString error = test::hostileFileError(u"list.txt"_s, GetParam().kind, u"16 MiB"_s);
+    const Outcome r = run({u"--to-file"_s, u"list.txt"_s, u"Fire drill"_s});
+    if (error.isEmpty()) {
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(u"corvane-page: not paged: Ann Lee (Connection refused)"_s))
+            << r.err.join(u'\n').toStdString();
+        EXPECT_TRUE(r.err.contains(u"corvane-page: not paged: Bob (Connection refused)"_s));
+    } else {
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, QStringList{u"corvane-page: --to-file "_s + error});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ToFileOfAnOddKind, ::testing::ValuesIn(test::hostileFileCases), test::NamedByWhat());
+
+// An unset variable in a script gives --services an empty value: that is a mistake, not a wish for
+// the built-in services.
+TEST_F(CorvanePage, AnEmptyServicesFileNameIsAUsageError) {
+    const Outcome r = run({u"--services"_s, u""_s, u"--to"_s, u"Bob"_s, u"Fire drill"_s});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, QStringList{u"corvane-page: --services needs a file name"_s});
 }
 
 } // namespace

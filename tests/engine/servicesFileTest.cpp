@@ -111,13 +111,60 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"name too long", "[Service1]\nname=" + QByteArray(21, 'n') + "\n",
                       u"services.ini, line 2, key name: at most 20 characters are allowed"_s},
         MalformedCase{"address too long", "[Service1]\naddress=" + QByteArray(61, 'a') + "\n",
-                      u"services.ini, line 2, key address: at most 60 characters are allowed"_s}),
+                      u"services.ini, line 2, key address: at most 60 characters are allowed"_s},
+        MalformedCase{"a section given twice", "[Service1]\nport=1\n\n[service1]\nport=2\n",
+                      u"services.ini, line 4: [Service1] again; it began at line 1 already"_s},
+        MalformedCase{"a key given twice, in another case", "[Service1]\nport=1\nPORT=2\n",
+                      u"services.ini, line 3, key port: given again; line 2 gives it already"_s},
+        MalformedCase{"a comment after the address", "[Service1]\naddress=127.0.0.1 ; site gateway\n",
+                      u"services.ini, line 2, key address: '127.0.0.1 ; site gateway' is not a host name or an "
+                      u"address (a comment goes on a line of its own, after ';')"_s},
+        MalformedCase{"a comment after the alternate", "[Service1]\nalternate=127.0.0.2 ; backup\n",
+                      u"services.ini, line 2, key alternate: '127.0.0.2 ; backup' is not a host name or an "
+                      u"address (a comment goes on a line of its own, after ';')"_s},
+        MalformedCase{"an address of five numbers", "[Service1]\naddress=10.0.0.0.1\n",
+                      u"services.ini, line 2, key address: '10.0.0.0.1' is not a host name or an address (a "
+                      u"comment goes on a line of its own, after ';')"_s},
+        MalformedCase{"maxChars below the built-in splitChars", "[Service1]\nmaxChars=100\n",
+                      u"services.ini, line 2, key maxChars: maxChars (100) is less than the characters per page "
+                      u"this service was built with (splitChars 999); give splitChars too, at most 100"_s},
+        MalformedCase{"a faulty line with a password", "[Service1]\naddress 127.0.0.1,ops,TopSecretPW\n",
+                      u"services.ini, line 2: a line without '=': address 127.0.0.1,***"_s},
+        MalformedCase{"a faulty section line with a password", "[Service1,ops,TopSecretPW]\n",
+                      u"services.ini, line 1: unknown section [Service1,*** (sections are [Service1] to "
+                      u"[Service12])"_s}),
     test::NamedByWhat());
 
 TEST_F(ServicesFile, AMissingFileOrAFolderIsRefused) {
     for (const QString& name : {u"absent.ini"_s, u"folder.ini"_s}) {
         QDir().mkdir(u"folder.ini"_s);
         EXPECT_THROW(readServicesFile(name, table), ServicesFileError) << name.toStdString();
+    }
+}
+
+// Names of sections and keys are the settings file's: any case. Hosts are names or address literals.
+TEST_F(ServicesFile, NamesTakeAnyCaseAndHostsAreNamesOrAddresses) {
+    read("[SERVICE1]\nName=Upper\nADDRESS=gw-1.example.org.,ops,pw\nalternate=::1\n"
+         "[service2]\naddress=192.0.2.7\nMaxChars=160\nsplitchars=160\n");
+    EXPECT_EQ(table[1].name, u"Upper"_s);
+    EXPECT_EQ(table[1].realIP, u"gw-1.example.org."_s);
+    EXPECT_EQ(table[1].AltRealIP, u"::1"_s);
+    EXPECT_EQ(table[2].realIP, u"192.0.2.7"_s);
+    EXPECT_EQ(table[2].maxChars, 160);
+}
+
+// A link beside the program that leads nowhere is the site's file, not an absent one: reading it
+// says so, rather than paging through the built-in services.
+TEST_F(ServicesFile, ADanglingLinkBesideTheProgramIsReadAndRefused) {
+    dir.write(u"system.ini"_s, "");
+    ASSERT_EQ(QFile::link(u"/nonexistent/services.ini"_s, dir.filePath(u"services.ini"_s)), true);
+    const QString found = findServicesFile(dir.path(), dir.filePath(u"system.ini"_s));
+    EXPECT_EQ(found, dir.path() + u"/services.ini"_s);
+    try {
+        readServicesFile(found, table);
+        ADD_FAILURE() << "taken";
+    } catch (const ServicesFileError& e) {
+        EXPECT_EQ(e.text(), found + u": a link to /nonexistent/services.ini, which does not exist"_s);
     }
 }
 
