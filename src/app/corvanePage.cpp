@@ -515,8 +515,8 @@ int main(int argc, char** argv) {
          u"Read the paging services from FILE instead of services.ini beside the program or /etc/corvane."_s,
          u"FILE"_s},
         {u"C"_s,
-         u"Run as if started in DIR: the settings file, the log folder and names.txt are taken there (for cron, "
-         "which starts programs in /)."_s,
+         u"Run as if started in DIR: the settings file and the log folder are taken there, and a relative "
+         "--to-file or --failed-file (for cron, which starts programs in /)."_s,
          u"DIR"_s},
     });
     parser.addPositionalArgument(u"message"_s, u"The message, or \"-\" for standard input."_s, u"[MESSAGE | -]"_s);

@@ -178,6 +178,18 @@ qint64 Statement::columnInt64(int index) const {
     return sqlite3_column_int64(m_stmt, index);
 }
 
+namespace {
+
+// SQLite's rule for the type a column declares: TEXT affinity comes from CHAR, CLOB or TEXT in the
+// name, unless INT comes first in the rule.
+bool hasTextAffinity(const QString& declared) {
+    const QString type = declared.toUpper();
+    return !type.contains(u"INT"_s) &&
+           (type.contains(u"CHAR"_s) || type.contains(u"CLOB"_s) || type.contains(u"TEXT"_s));
+}
+
+} // namespace
+
 ContactsDatabase::ContactsDatabase(const QString& filePath) {
     if (!QFileInfo(filePath).isFile()) {
         throw Error(u"Contacts table not found: "_s + filePath);
@@ -210,12 +222,29 @@ void ContactsDatabase::checkTable() {
     QStringList missing;
     {
         QStringList columns;
-        const StatementUse info = prepare(u"SELECT name FROM pragma_table_info('contacts')"_s);
+        QStringList types;
+        const StatementUse info = prepare(u"SELECT name, type FROM pragma_table_info('contacts')"_s);
         while (info->step()) {
             columns.append(info->column(0).toString());
+            types.append(info->column(1).toString());
         }
         if (columns.isEmpty()) {
             throw Error(u"no table named contacts"_s);
+        }
+        // A column declared otherwise turns the text it is given into a number as it is stored: the
+        // pager ID 0055501 would come back as 55501, a long one as 1.2e+19, and the wrong pager
+        // would be paged. What is lost so cannot be read back, so such a table is not used.
+        for (const char* textColumn : {"name", "id", "password"}) {
+            const auto found = std::find_if(columns.begin(), columns.end(), [&](const QString& c) {
+                return c.compare(QLatin1StringView(textColumn), Qt::CaseInsensitive) == 0;
+            });
+            const qsizetype at = found == columns.end() ? -1 : found - columns.begin();
+            if (at >= 0 && !hasTextAffinity(types[at])) {
+                throw Error(
+                    u"the column %1 is declared %2; it must hold text (declare it TEXT), or values such "
+                    u"as the pager ID 0055501 are stored as numbers"_s.arg(
+                        QString::fromLatin1(textColumn), types[at].isEmpty() ? u"without a type"_s : types[at]));
+            }
         }
         for (const char* required :
              {"name", "id", "serviceNumber", "password", "memberGr1", "memberGr2", "memberGr3", "memberGr4",
@@ -230,7 +259,9 @@ void ContactsDatabase::checkTable() {
     bool uniqueName = false;
     QStringList uniqueIndexes;
     {
-        const StatementUse list = prepare(u"SELECT name FROM pragma_index_list('contacts') WHERE \"unique\" = 1"_s);
+        // A partial index keeps only some names unique, and gives no order to the others.
+        const StatementUse list =
+            prepare(u"SELECT name FROM pragma_index_list('contacts') WHERE \"unique\" = 1 AND partial = 0"_s);
         while (list->step()) {
             uniqueIndexes.append(list->column(0).toString());
         }
@@ -246,7 +277,7 @@ void ContactsDatabase::checkTable() {
         uniqueName = uniqueName || parts == QStringList{u"name NOCASE"_s};
     }
     if (!uniqueName) {
-        missing.append(u"a unique index on name without regard to case"_s);
+        missing.append(u"unique index on name without regard to case (one that covers every row)"_s);
     }
     if (!missing.isEmpty()) {
         throw Error(u"the contacts table has no "_s + missing.join(u", no "_s));

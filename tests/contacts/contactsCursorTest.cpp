@@ -334,13 +334,13 @@ TEST(ContactsTable, OpenRefusesATableWithoutEveryColumnOrItsUniqueNameIndex) {
              u"); CREATE UNIQUE INDEX n ON contacts(name);"_s,
          u"the contacts table has no column memberGr2"_s},
         {"no index on name", u"CREATE TABLE contacts ("_s + allColumns + u");"_s,
-         u"the contacts table has no a unique index on name without regard to case"_s},
+         u"the contacts table has no unique index on name without regard to case (one that covers every row)"_s},
         {"an index that is not unique",
          u"CREATE TABLE contacts ("_s + allColumns + u"); CREATE INDEX n ON contacts(name);"_s,
-         u"the contacts table has no a unique index on name without regard to case"_s},
+         u"the contacts table has no unique index on name without regard to case (one that covers every row)"_s},
         {"a unique index that tells case apart",
          u"CREATE TABLE contacts ("_s + allColumns + u"); CREATE UNIQUE INDEX n ON contacts(name COLLATE BINARY);"_s,
-         u"the contacts table has no a unique index on name without regard to case"_s},
+         u"the contacts table has no unique index on name without regard to case (one that covers every row)"_s},
         {"a unique index of its own name",
          u"CREATE TABLE contacts ("_s + allColumns + u"); CREATE UNIQUE INDEX byname ON contacts(name);"_s, QString()},
     };
@@ -473,6 +473,84 @@ TEST_F(ContactsCursorTest, StoredValuesAreReadOneWayAndNeverWrongly) {
         << "beyond 32 bits it names no service, and never service 1";
     EXPECT_EQ(cursor.FieldByName(u"serviceNumber"_s).AsString(), u"4294967297"_s);
 }
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+// A table made by another tool, with the SQL it was made with.
+struct OtherToolsTable {
+    const char* what;
+    const char* id;        // the id column's declaration
+    const char* nameIndex; // the name index's definition
+    QString error;         // empty: opens, and reads 0055501 back exactly
+};
+
+void PrintTo(const OtherToolsTable& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class TableOfAnotherTool : public ::testing::TestWithParam<OtherToolsTable> {};
+
+// The check at open reads the columns' types and the name index: a table that would turn a pager ID
+// into a number, or keep only some names unique, is refused with what is wrong; one that keeps
+// text as text is used whatever it calls its types.
+TEST_P(TableOfAnotherTool, IsRefusedWhenItWouldChangeWhatItStores) {
+    const OtherToolsTable& c = GetParam();
+    test::TempWorkingDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath(u"contacts.nx1"_s));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.constData(), &db), SQLITE_OK);
+    QByteArray sql = "CREATE TABLE contacts (name TEXT NOT NULL COLLATE NOCASE, id " + QByteArray(c.id) +
+                     ", serviceNumber INTEGER, password TEXT";
+    for (int g = 1; g <= 10; ++g) {
+        sql += ", memberGr" + QByteArray::number(g) + " INTEGER";
+    }
+    sql += ");\n" + QByteArray(c.nameIndex) +
+           ";\nINSERT INTO contacts (name, id, serviceNumber) VALUES ('Ann', '0055501', 1), "
+           "('Bob', '12345678901234567890', 1);";
+    ASSERT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+
+    TDataModule2 dataModule(dir.path());
+    contactsCursor cursor(dataModule);
+    const QString error = errorOf([&] { cursor.Open(); });
+    if (!c.error.isEmpty()) {
+        EXPECT_EQ(error, u"Cannot open contacts table "_s + dir.filePath(u"contacts.nx1"_s) + u": "_s + c.error);
+        return;
+    }
+    ASSERT_EQ(error, u"(no error)"_s);
+    ASSERT_TRUE(cursor.findName(u"Ann"_s));
+    EXPECT_EQ(cursor.FieldByName(u"id"_s).AsString(), u"0055501"_s);
+    ASSERT_TRUE(cursor.findName(u"bob"_s));
+    EXPECT_EQ(cursor.FieldByName(u"id"_s).AsString(), u"12345678901234567890"_s);
+}
+
+const char* const nameIndex = "CREATE UNIQUE INDEX nameindex ON contacts (name COLLATE NOCASE)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, TableOfAnotherTool,
+    ::testing::Values(
+        OtherToolsTable{"id VARCHAR(20)", "VARCHAR(20)", nameIndex, QString()},
+        OtherToolsTable{"id INTEGER", "INTEGER", nameIndex,
+                        u"the column id is declared INTEGER; it must hold text (declare it TEXT), or values such as "
+                        u"the pager ID 0055501 are stored as numbers"_s},
+        OtherToolsTable{"id NUMERIC", "NUMERIC", nameIndex,
+                        u"the column id is declared NUMERIC; it must hold text (declare it TEXT), or values such as "
+                        u"the pager ID 0055501 are stored as numbers"_s},
+        OtherToolsTable{"id without a type", "", nameIndex,
+                        u"the column id is declared without a type; it must hold text (declare it TEXT), or values "
+                        u"such as the pager ID 0055501 are stored as numbers"_s},
+        OtherToolsTable{
+            "a partial name index", "TEXT",
+            "CREATE UNIQUE INDEX nameindex ON contacts (name COLLATE NOCASE) WHERE serviceNumber = 1",
+            u"the contacts table has no unique index on name without regard to case (one that covers every row)"_s},
+        OtherToolsTable{
+            "a name index that is not unique", "TEXT", "CREATE INDEX nameindex ON contacts (name COLLATE NOCASE)",
+            u"the contacts table has no unique index on name without regard to case (one that covers every row)"_s}),
+    test::NamedByWhat());
 
 } // namespace
 } // namespace corvane
