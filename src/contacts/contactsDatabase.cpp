@@ -190,7 +190,8 @@ bool hasTextAffinity(const QString& declared) {
 
 } // namespace
 
-ContactsDatabase::ContactsDatabase(const QString& filePath) {
+ContactsDatabase::ContactsDatabase(const QString& filePath)
+    : m_filePath(filePath) {
     if (!QFileInfo(filePath).isFile()) {
         throw Error(u"Contacts table not found: "_s + filePath);
     }
@@ -202,6 +203,12 @@ ContactsDatabase::ContactsDatabase(const QString& filePath) {
         throw Error(u"Cannot open contacts table "_s + filePath + u": "_s + text);
     }
     sqlite3_extended_result_codes(m_db, 1);
+    // The file this connection reads, for telling later whether the path still names it.
+    struct stat opened {};
+    if (::stat(QFile::encodeName(filePath).constData(), &opened) == 0) {
+        m_device = opened.st_dev;
+        m_inode = opened.st_ino;
+    }
     // Another copy of the program may be writing; wait a moment rather than fail at once.
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
     try {
@@ -289,7 +296,7 @@ ContactsDatabase::~ContactsDatabase() {
     sqlite3_close(m_db);
 }
 
-std::optional<quint32> ContactsDatabase::changeCounter() const {
+std::optional<QByteArray> ContactsDatabase::changeStamp() const {
     // SQLite's own handle of the file: a second descriptor would do as well for reading, but
     // closing it would drop every lock this process holds on the file.
     sqlite3_file* file = nullptr;
@@ -297,13 +304,24 @@ std::optional<quint32> ContactsDatabase::changeCounter() const {
         file->pMethods == nullptr) {
         return std::nullopt;
     }
-    // Offsets 18 and 19: the write and read versions, 1 for a rollback journal, 2 for WAL.
-    unsigned char header[10] = {};
+    // Offsets 18 and 19: the write and read versions, 1 for a rollback journal, 2 for WAL. Then the
+    // 16 bytes from offset 24 that SQLite itself compares to tell whether its cache still holds: the
+    // change counter, the page count, the first freelist page and the freelist count. A copy put
+    // over the file with an equal counter differs in one of the others.
+    char header[22] = {};
     if (file->pMethods->xRead(file, header, sizeof header, 18) != SQLITE_OK || header[0] != 1 || header[1] != 1) {
         return std::nullopt;
     }
-    return quint32(header[6]) << 24 | quint32(header[7]) << 16 | quint32(header[8]) << 8 | quint32(header[9]);
+    return QByteArray(header + 6, 16);
 }
+
+bool ContactsDatabase::stillAtItsPath() const {
+    struct stat now {};
+    return ::stat(QFile::encodeName(m_filePath).constData(), &now) == 0 && now.st_dev == m_device &&
+           now.st_ino == m_inode;
+}
+
+
 
 StatementUse ContactsDatabase::prepare(const QString& sql) {
     auto found = m_statements.find(sql);

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sys/types.h>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -118,14 +119,22 @@ public:
     // SQLite's query plan for a statement, one step per line, for checking that an index is used.
     QString queryPlan(const QString& sql);
     sqlite3* handle() const { return m_db; }
-    // The file's change counter: the 4 bytes at offset 24 of its header, which every commit changes
-    // while the file is in rollback-journal mode. One read of the file, no lock taken. Nothing for
-    // a file in WAL mode, whose commits leave the counter alone, or when it cannot be read.
-    std::optional<quint32> changeCounter() const;
+    // What tells one state of the file from another: the 16 bytes from offset 24 of its header
+    // (the change counter that every commit changes in rollback-journal mode, and what SQLite
+    // compares with it). One read of the file, no lock taken. Nothing for a file in WAL mode, whose
+    // commits leave the header alone, or when it cannot be read.
+    std::optional<QByteArray> changeStamp() const;
+    // The table's path still names the file this connection opened: not one put in its place by a
+    // rename (rsync, install, a deploy script). One stat of the path.
+    bool stillAtItsPath() const;
+    const QString& filePath() const { return m_filePath; }
 
 private:
     void checkTable();
 
+    QString m_filePath;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
     sqlite3* m_db = nullptr;
     std::map<QString, std::unique_ptr<Statement>> m_statements;
 };

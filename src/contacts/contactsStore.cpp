@@ -29,22 +29,33 @@ QString ContactsStore::nameKey(const QString& name) {
     return key;
 }
 
-void ContactsStore::keep(const std::optional<quint32>& counter, const QString& name, const LookedUpContact& contact) {
-    if (!counter) {
+void ContactsStore::keep(const std::optional<QByteArray>& stamp, const QString& name,
+                         const LookedUpContact& contact) {
+    if (!stamp) {
         return;
     }
-    if (counter != m_knownAt) {
+    if (stamp != m_knownAt) {
         m_known.clear();
-        m_knownAt = counter;
+        m_knownAt = stamp;
     }
     m_known.insert(nameKey(name), contact);
 }
 
+void ContactsStore::followRenamedTable() {
+    if (m_reader.dataModule().reopenIfReplaced()) {
+        // Another file altogether: what was kept of the old one says nothing of it, whatever its
+        // header holds.
+        m_known.clear();
+        m_knownAt.reset();
+    }
+}
+
 bool ContactsStore::lookupContact(const QString& name, LookedUpContact& found) {
-    // Read before the lookup: a commit in between leaves the contact kept under the older counter,
+    followRenamedTable();
+    // Read before the lookup: a commit in between leaves the contact kept under the older stamp,
     // which the next lookup finds changed, so it can only cost a query, never a stale answer.
-    const std::optional<quint32> counter = m_reader.dataModule().database().changeCounter();
-    if (counter && counter == m_knownAt) {
+    const std::optional<QByteArray> stamp = m_reader.dataModule().database().changeStamp();
+    if (stamp && stamp == m_knownAt) {
         if (const auto kept = m_known.constFind(nameKey(name)); kept != m_known.constEnd()) {
             found = *kept;
             return true;
@@ -61,11 +72,12 @@ bool ContactsStore::lookupContact(const QString& name, LookedUpContact& found) {
     } catch (const Error& e) {
         throw Error(u"Contact '%1': %2"_s.arg(name, e.text()));
     }
-    keep(counter, m_reader.FieldByName(u"name"_s).AsString(), found);
+    keep(stamp, m_reader.FieldByName(u"name"_s).AsString(), found);
     return true;
 }
 
 void ContactsStore::readAllContacts(const std::function<void(const contactRecordType&)>& visit) {
+    followRenamedTable();
     const ReadTransaction together(m_reader.dataModule().database());
     m_reader.First();
     while (!m_reader.Eof()) {
@@ -83,6 +95,10 @@ void ContactsStore::readAllContacts(const std::function<void(const contactRecord
 
 // The reader's own group filter does the finding; the reader's view is put back afterwards.
 void ContactsStore::readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) {
+    followRenamedTable();
+    // A group is paged in name order, whether or not a lookup answered from what was kept (and so
+    // never switched the reader to the name index) since the last group.
+    m_reader.setIndexName(u"nameindex"_s);
     const ReadTransaction together(m_reader.dataModule().database());
     const QString filter = m_reader.Filter();
     const bool filtered = m_reader.Filtered();
@@ -99,10 +115,10 @@ void ContactsStore::readGroupMembers(int group, const std::function<void(const c
         members.append({contact.name, LookedUpContact{contact.id, contact.serviceNumber, contact.password}});
         visit(contact);
     });
-    // The read transaction still holds the file: the counter is the one these members were read at.
-    const std::optional<quint32> counter = m_reader.dataModule().database().changeCounter();
+    // The read transaction still holds the file: the stamp is the one these members were read at.
+    const std::optional<QByteArray> stamp = m_reader.dataModule().database().changeStamp();
     for (const auto& [name, contact] : members) {
-        keep(counter, name, contact);
+        keep(stamp, name, contact);
     }
 }
 

@@ -20,10 +20,12 @@ class TDataModule2;
 //
 // A job looks up each recipient just before paging it, so that a contact changed or deleted by
 // another program meanwhile is seen; the table is never held between calls. What a lookup or a
-// group read found is kept with the file's change counter of that moment: while the counter reads
-// the same, the table has not changed and the kept contact is the answer (one read of the file
-// header instead of a query with its locks); once it differs, everything kept is dropped and the
-// table is asked again. A table in WAL mode has no such counter and is always asked.
+// group read found is kept with the file's change stamp of that moment (the header bytes SQLite
+// itself compares): while it reads the same, the table has not changed and the kept contact is the
+// answer (one read of the file header instead of a query with its locks); once it differs,
+// everything kept is dropped and the table is asked again. A table in WAL mode has no such stamp and
+// is always asked. Each call also checks, with one stat, that the path still names the file that
+// was opened; a table renamed over it is opened anew.
 class ContactsStore final : public ContactDirectory {
 public:
     explicit ContactsStore(contactsCursor& reader)
@@ -37,12 +39,14 @@ public:
 private:
     // Names compare as the name index compares them: A to Z folded, nothing else.
     static QString nameKey(const QString& name);
-    // Keeps what was read at this counter; a different counter drops what was kept before.
-    void keep(const std::optional<quint32>& counter, const QString& name, const LookedUpContact& contact);
+    // Keeps what was read at this stamp; a different stamp drops what was kept before.
+    void keep(const std::optional<QByteArray>& stamp, const QString& name, const LookedUpContact& contact);
+    // Reads the table that its path names now, after a rename put another file there.
+    void followRenamedTable();
 
     contactsCursor& m_reader;
     QHash<QString, LookedUpContact> m_known;
-    std::optional<quint32> m_knownAt; // the change counter m_known was read at
+    std::optional<QByteArray> m_knownAt; // the file's change stamp m_known was read at
 };
 
 // The rules every save of a contact keeps, in the contacts window and from the command line: why a

@@ -20,4 +20,13 @@ ContactsDatabase& TDataModule2::database() {
     return *m_database;
 }
 
+bool TDataModule2::reopenIfReplaced() {
+    if (!m_database || m_database->stillAtItsPath()) {
+        return false;
+    }
+    auto reopened = std::make_unique<ContactsDatabase>(tableFilePath());
+    m_database = std::move(reopened);
+    return true;
+}
+
 } // namespace corvane

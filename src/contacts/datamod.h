@@ -22,6 +22,10 @@ public:
     QString tableFilePath() const;
     // Throws corvane::Error when the table file is missing or unreadable.
     ContactsDatabase& database();
+    // Opens the table anew when its path now names another file (one renamed over it); true when it
+    // did. No reference to the old connection may be held across this call. Throws corvane::Error
+    // when the new file cannot be opened as the table; the old connection is kept then.
+    bool reopenIfReplaced();
 
 private:
     QString m_aliasPath;

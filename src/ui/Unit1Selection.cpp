@@ -53,6 +53,8 @@ void TForm1::fillNamesListBox() {
     // contact at every start.
     QStringList names;
     if (m_contactsTable && m_contactsTable->Active()) {
+        // A table put in place by a rename since it was opened is the one to show.
+        m_contactsTable->dataModule().reopenIfReplaced();
         names = m_contactsTable->viewNames();
     }
     namesListbox->Items().setItems(std::move(names));

@@ -243,5 +243,23 @@ TEST_F(ContactsStoreTest, GroupMembersAreWhatReadingEveryoneWouldKeep) {
     EXPECT_EQ(namesInView(reader), (QStringList{u"Ann"_s, u"Cy"_s}));
 }
 
+// A group is paged in name order, also when the lookups of the job before were answered from what
+// was kept (and so never set the reader to the name index).
+TEST_F(ContactsStoreTest, GroupsAreAlwaysReadInNameOrder) {
+    addContact(reader, u"Zed"_s, u"3"_s, 1, {1});
+    addContact(reader, u"Amy"_s, u"1"_s, 1, {1});
+    addContact(reader, u"Mike"_s, u"2"_s, 1, {1});
+    for (int job = 1; job <= 2; ++job) {
+        SCOPED_TRACE(job);
+        QStringList members;
+        store.readGroupMembers(1, [&](const contactRecordType& c) { members.append(c.name); });
+        EXPECT_EQ(members, (QStringList{u"Amy"_s, u"Mike"_s, u"Zed"_s}));
+        LookedUpContact found;
+        for (const QString& name : members) {
+            ASSERT_TRUE(store.lookupContact(name, found));
+        }
+    }
+}
+
 } // namespace
 } // namespace corvane

@@ -16,7 +16,9 @@
 #include "socketEngineFixture.h"
 #include "transport/socketClient.h"
 
+#include <QFile>
 #include <QTimer>
+#include <cstdio>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -179,7 +181,21 @@ struct MidJobChange {
     const char* otherProgram; // run while Ann's page is under way
     std::vector<std::string> pages;
     QStringList notPaged;
+    // Instead of otherProgram: before the job, given the table's path, makes what act puts in place
+    // while Ann's page is under way.
+    std::function<std::function<void()>(const QString& file)> prepare;
 };
+
+// A copy of the table made now, with Bob's pager ID changed in it by SQLite.
+QString copyWithBobAt999(const QString& file, const char* moreSql = "") {
+    const QString copy = file + u".new"_s;
+    QFile::remove(copy);
+    EXPECT_TRUE(QFile::copy(file, copy));
+    test::OtherProgram program(copy);
+    const QByteArray sql = QByteArray("BEGIN; UPDATE contacts SET id = '999' WHERE name = 'Bob'; ") + moreSql + " COMMIT;";
+    EXPECT_EQ(program.run(sql.constData()), 0);
+    return copy;
+}
 
 class ChangeBetweenRecipients : public EngineEndToEnd, public ::testing::WithParamInterface<MidJobChange> {};
 
@@ -188,12 +204,17 @@ class ChangeBetweenRecipients : public EngineEndToEnd, public ::testing::WithPar
 TEST_P(ChangeBetweenRecipients, IsSeenByTheNextRecipient) {
     const MidJobChange& c = GetParam();
     const QString file = dataModule.tableFilePath();
+    const std::function<void()> act = c.prepare ? c.prepare(file) : nullptr;
     bool changed = false;
     ScriptedSnppServer one([&](const std::string& line, int) {
         if (line == "PAGE 101" && !changed) {
             changed = true;
-            test::OtherProgram program(file);
-            EXPECT_EQ(program.run(c.otherProgram), 0);
+            if (act) {
+                act();
+            } else {
+                test::OtherProgram program(file);
+                EXPECT_EQ(program.run(c.otherProgram), 0);
+            }
         }
         return ScriptedSnppServer::standardReply(line);
     });
@@ -228,7 +249,44 @@ INSTANTIATE_TEST_SUITE_P(Changes, ChangeBetweenRecipients,
                                            MidJobChange{"deleted",
                                                         "DELETE FROM contacts WHERE name = 'Bob'",
                                                         {"PAGE 101"},
-                                                        {u"Bob: no longer in the contacts table"_s}}),
+                                                        {u"Bob: no longer in the contacts table"_s}},
+                                           MidJobChange{"a copy with an equal change counter written over it",
+                                                        nullptr,
+                                                        {"PAGE 101", "PAGE 999"},
+                                                        {},
+                                                        [](const QString& file) -> std::function<void()> {
+                                                            // The copy grows by many pages in its one
+                                                            // commit; the table takes one small commit:
+                                                            // both counters moved by one.
+                                                            const QString copy = copyWithBobAt999(
+                                                                file, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                                                      "SELECT i + 1 FROM n WHERE i < 400) INSERT "
+                                                                      "INTO contacts (name, id, serviceNumber) "
+                                                                      "SELECT 'Filler ' || i, i, 3 FROM n;");
+                                                            test::OtherProgram program(file);
+                                                            EXPECT_EQ(program.run("UPDATE contacts SET password "
+                                                                                  "= 'x' WHERE name = 'Dee'"),
+                                                                      0);
+                                                            return [file, copy] {
+                                                                QFile from(copy);
+                                                                QFile to(file);
+                                                                ASSERT_TRUE(from.open(QIODevice::ReadOnly));
+                                                                ASSERT_TRUE(to.open(QIODevice::ReadWrite));
+                                                                to.write(from.readAll());
+                                                            };
+                                                        }},
+                                           MidJobChange{"another table renamed over it",
+                                                        nullptr,
+                                                        {"PAGE 101", "PAGE 999"},
+                                                        {},
+                                                        [](const QString& file) -> std::function<void()> {
+                                                            const QString copy = copyWithBobAt999(file);
+                                                            return [file, copy] {
+                                                                ASSERT_EQ(::rename(QFile::encodeName(copy).constData(),
+                                                                                   QFile::encodeName(file).constData()),
+                                                                          0);
+                                                            };
+                                                        }}),
                          test::NamedByWhat());
 
 // Mended: another program holding a write lock on the contacts table past the lookup's wait, in the
