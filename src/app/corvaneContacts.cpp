@@ -62,7 +62,13 @@ QString escapeField(const QString& value) {
             out += u"\\r"_s;
             break;
         default:
-            out += c;
+            // Any other control character (an escape sequence stored by another tool) is shown as
+            // its code, never sent to the terminal as it is.
+            if (c.category() == QChar::Other_Control) {
+                out += u"\\x"_s + QString::number(c.unicode(), 16).rightJustified(2, u'0');
+            } else {
+                out += c;
+            }
         }
     }
     return out;
@@ -77,6 +83,15 @@ QString unescapeField(const QString& field) {
             continue;
         }
         const QChar next = field[++i];
+        if (next == u'x' && i + 2 < field.size()) {
+            bool hex = false;
+            const ushort code = field.mid(i + 1, 2).toUShort(&hex, 16);
+            if (hex) {
+                out += QChar(code);
+                i += 2;
+                continue;
+            }
+        }
         out += next == u't' ? QChar(u'\t') : next == u'n' ? QChar(u'\n') : next == u'r' ? QChar(u'\r') : next;
     }
     return out;

@@ -30,6 +30,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
 #include <QTextStream>
 #include <QTimer>
@@ -205,6 +206,20 @@ std::optional<QString> readMessage(QString& error) {
     return text;
 }
 
+// The names in their order, each once without regard to case.
+QStringList withoutRepeats(const QStringList& names) {
+    QStringList distinct;
+    QSet<QString> seen;
+    seen.reserve(names.size());
+    for (const QString& name : names) {
+        if (!seen.contains(name.toCaseFolded())) {
+            seen.insert(name.toCaseFolded());
+            distinct.append(name);
+        }
+    }
+    return distinct;
+}
+
 struct Request {
     RecipientSelection selection;
     QString hold;
@@ -252,13 +267,9 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
         }
         names += *listed;
     }
-    // A name listed twice (in any case: names are unique without regard to case) is paged once.
-    QStringList distinct;
-    for (const QString& name : names) {
-        if (!distinct.contains(name, Qt::CaseInsensitive)) {
-            distinct.append(name);
-        }
-    }
+    // A name listed twice (in any case: names are unique without regard to case) is paged once. A
+    // set, so that a list of many thousands is read in a moment.
+    const QStringList distinct = withoutRepeats(names);
     Request request;
     request.names = distinct;
     RecipientSelection& s = request.selection;
@@ -389,19 +400,51 @@ void printEnd(bool json, const ConsoleOutputs& outputs) {
 // paged, and any chosen name it said nothing of (a selection refused before anything was sent).
 QStringList notPaged(const Request& request, const std::vector<RecipientOutcome>& outcomes) {
     QStringList failed;
-    QStringList accounted;
+    QSet<QString> listed;
+    QSet<QString> accounted;
     for (const RecipientOutcome& outcome : outcomes) {
-        accounted.append(outcome.name);
-        if (!outcome.paged && !failed.contains(outcome.name, Qt::CaseInsensitive)) {
+        accounted.insert(outcome.name.toCaseFolded());
+        if (!outcome.paged && !listed.contains(outcome.name.toCaseFolded())) {
+            listed.insert(outcome.name.toCaseFolded());
             failed.append(outcome.name);
         }
     }
     for (const QString& name : request.names) {
-        if (!accounted.contains(name, Qt::CaseInsensitive) && !failed.contains(name, Qt::CaseInsensitive)) {
+        const QString key = name.toCaseFolded();
+        if (!accounted.contains(key) && !listed.contains(key)) {
+            listed.insert(key);
             failed.append(name);
         }
     }
     return failed;
+}
+
+// A list written in an editor may keep blanks at the end of a line: a name that names no contact
+// as it stands is taken without them when that names one. Only such names cost a lookup more.
+void dropTrailingBlanks(Request& request, ContactDirectory& contacts) {
+    const auto resolved = [&](const QString& name) {
+        qsizetype end = name.size();
+        while (end > 0 && (name[end - 1] == u' ' || name[end - 1] == u'\t')) {
+            --end;
+        }
+        LookedUpContact found;
+        if (end == name.size() || end == 0 || contacts.lookupContact(name, found) ||
+            !contacts.lookupContact(name.left(end), found)) {
+            return name;
+        }
+        return name.left(end);
+    };
+    RecipientSelection& s = request.selection;
+    if (!s.tickedNames.isEmpty()) {
+        for (QString& name : s.tickedNames) {
+            name = resolved(name);
+        }
+        s.tickedNames = withoutRepeats(s.tickedNames);
+        request.names = s.tickedNames;
+    } else if (request.names.size() == 1) {
+        s.toMarker = resolved(s.toMarker);
+        request.names = {s.toMarker};
+    }
 }
 
 struct PageResult {
@@ -409,10 +452,13 @@ struct PageResult {
     std::vector<RecipientOutcome> outcomes;
 };
 
-PageResult runJob(const Request& request, const Settings& settings, const ServiceTable& services, bool json,
+PageResult runJob(Request& request, const Settings& settings, const ServiceTable& services, bool json,
                   ConsoleOutputs& outputs) {
     ContactsAccess contacts(request.selection.toMarker != directIdEntryMarker);
     ContactDirectory& store = contacts.directory();
+    if (!request.names.isEmpty()) {
+        dropTrailingBlanks(request, store);
+    }
     SocketClient client;
     EventLoopDeferredRequests deferred;
     SystemClock clock;
@@ -468,8 +514,7 @@ PageResult runJob(const Request& request, const Settings& settings, const Servic
 // A table that cannot be read (a stored value of the wrong kind, a missing file) is reported with
 // what the table engine says about it, never by ending the program abruptly; what was known of the
 // recipients by then still counts.
-PageResult pageFromCommandLine(const Request& request, const Settings& settings, const ServiceTable& services,
-                               bool json) {
+PageResult pageFromCommandLine(Request& request, const Settings& settings, const ServiceTable& services, bool json) {
     ConsoleOutputs outputs(json);
     try {
         return runJob(request, settings, services, json, outputs);

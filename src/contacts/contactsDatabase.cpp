@@ -321,8 +321,6 @@ bool ContactsDatabase::stillAtItsPath() const {
            now.st_ino == m_inode;
 }
 
-
-
 StatementUse ContactsDatabase::prepare(const QString& sql) {
     auto found = m_statements.find(sql);
     if (found == m_statements.end()) {

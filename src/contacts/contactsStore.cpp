@@ -29,8 +29,7 @@ QString ContactsStore::nameKey(const QString& name) {
     return key;
 }
 
-void ContactsStore::keep(const std::optional<QByteArray>& stamp, const QString& name,
-                         const LookedUpContact& contact) {
+void ContactsStore::keep(const std::optional<QByteArray>& stamp, const QString& name, const LookedUpContact& contact) {
     if (!stamp) {
         return;
     }
@@ -141,9 +140,21 @@ std::optional<NamesLine> parseNamesLine(const QString& line) {
     return parsed;
 }
 
+std::optional<QString> contactNameRefusal(const QString& name) {
+    const bool oneLine = std::none_of(name.begin(), name.end(), [](QChar c) {
+        const QChar::Category category = c.category();
+        return category == QChar::Other_Control || category == QChar::Separator_Line ||
+               category == QChar::Separator_Paragraph;
+    });
+    return oneLine ? std::nullopt : std::optional<QString>(nameRuleText);
+}
+
 std::optional<QString> contactSaveRefusal(const QString& name, const QString& id) {
     if (name.isEmpty() || id.isEmpty()) {
         return u"Name and ID must have values"_s;
+    }
+    if (auto refusal = contactNameRefusal(name)) {
+        return refusal;
     }
     // PAGE takes the ID, a blank and the pager's password: an ID with a blank in it would page
     // another pager.
@@ -194,6 +205,9 @@ NamesImportReport importNamesText(contactsCursor& reader, TDataModule2& dataModu
         const auto parsed = parseNamesLine(line);
         if (!parsed) {
             throw Error(line.size() < 10 ? u"shorter than 10 characters"_s : u"no comma after the name"_s);
+        }
+        if (const auto refusal = contactNameRefusal(parsed->name)) {
+            throw Error(*refusal);
         }
         reader.Insert();
         try {

@@ -53,6 +53,11 @@ private:
 // contact with this name and pager ID cannot be saved, or nothing when it can. A name is unique
 // without regard to case; the table itself refuses a second one.
 std::optional<QString> contactSaveRefusal(const QString& name, const QString& id);
+// A contact name is one line that prints as it reads: no line end, tab or other control character
+// (a name with a line end becomes two names in a list of names, an escape sequence repaints the
+// terminal that lists it). Why this name cannot be stored, or nothing when it can.
+std::optional<QString> contactNameRefusal(const QString& name);
+inline const QString nameRuleText = QStringLiteral("A name is one line, without tabs or other control characters");
 inline const QString pagerIdRuleText =
     QStringLiteral("The ID is a pager ID: one word, without blanks or control characters");
 inline const QString duplicateNameText = QStringLiteral("Error: Duplicate Name");

@@ -161,29 +161,52 @@ INSTANTIATE_TEST_SUITE_P(
 // A names.txt in UTF-8: names arrive as written; each skipped line is told on standard error, and
 // an export read back with --tsv into an empty table gives the same contacts.
 TEST_F(CorvaneContacts, ImportAUtf8NamesFileThenExportAndImportItBack) {
-    ASSERT_EQ(run({u"add"_s, u"Zoe\tTab"_s, u"5550"_s, u"--group"_s, u"2"_s}).exitCode, 0);
+    ASSERT_EQ(run({u"add"_s, u"Zoe\\Back"_s, u"5550"_s, u"--group"_s, u"2"_s}).exitCode, 0);
     dir.write(u"names.txt"_s, "Jos\xC3\xA9 N\xC3\xBA\xC3\xB1"
-                              "ez,5559\nshort\nzoe\ttab,55512345\n");
+                              "ez,5559\nshort\nzoe\\back,55512345\n");
     const Result imported = run({u"import"_s, u"names.txt"_s});
     EXPECT_EQ(imported.exitCode, 1) << "a line was skipped";
     EXPECT_EQ(imported.out, QStringList{u"1 contacts imported from names.txt"_s});
     EXPECT_EQ(imported.err,
               (QStringList{u"corvane-contacts: names.txt, line 2 \"short\": shorter than 10 characters "
                            u"(not imported)"_s,
-                           u"corvane-contacts: names.txt, line 3 \"zoe\\ttab,55512345\": a contact of that "
+                           u"corvane-contacts: names.txt, line 3 \"zoe\\\\back,55512345\": a contact of that "
                            u"name is already in the table (not imported)"_s}));
     const QStringList before = stored();
-    EXPECT_EQ(before, (QStringList{u"Jos\u00e9 N\u00fa\u00f1ez|5559|1|0000000000"_s, u"Zoe\tTab|5550|1|0100000000"_s}));
+    EXPECT_EQ(before,
+              (QStringList{u"Jos\u00e9 N\u00fa\u00f1ez|5559|1|0000000000"_s, u"Zoe\\Back|5550|1|0100000000"_s}));
 
     const Result exported = run({u"export"_s});
     ASSERT_EQ(exported.exitCode, 0);
-    EXPECT_EQ(exported.out, (QStringList{u"Jos\u00e9 N\u00fa\u00f1ez\t5559\t1\t"_s, u"Zoe\\tTab\t5550\t1\t2"_s}));
+    EXPECT_EQ(exported.out, (QStringList{u"Jos\u00e9 N\u00fa\u00f1ez\t5559\t1\t"_s, u"Zoe\\\\Back\t5550\t1\t2"_s}));
     dir.write(u"export.tsv"_s, (exported.out.join(u'\n') + u'\n').toUtf8());
     QFile::remove(dir.filePath(u"contacts.nx1"_s));
     createEmptyContactsTable(dir.filePath(u"contacts.nx1"_s));
     const Result back = run({u"import"_s, u"--tsv"_s, u"export.tsv"_s});
     EXPECT_EQ(back.exitCode, 0) << back.err.join(u'\n').toStdString();
     EXPECT_EQ(stored(), before);
+}
+
+// A name is one line without control characters, however it arrives: a line end would make it two
+// names in a list of names, an escape sequence would repaint the terminal that lists it.
+TEST_F(CorvaneContacts, ANameWithAControlCharacterIsRefusedEverywhere) {
+    const QString rule = u"A name is one line, without tabs or other control characters"_s;
+    for (const QString& name : {u"Night\nDesk"_s, u"Zoe\tTab"_s, u"\x1b[31mRed"_s, u"Line\u2028Two"_s}) {
+        const Result added = run({u"add"_s, name, u"5550"_s});
+        EXPECT_EQ(added.exitCode, 1) << name.toStdString();
+        EXPECT_EQ(added.err, QStringList{u"corvane-contacts: "_s + rule});
+    }
+    dir.write(u"names.txt"_s, "Night\x1b[2JDesk,5551234\nAnn Ash,5550001\n");
+    const Result imported = run({u"import"_s, u"names.txt"_s});
+    EXPECT_EQ(imported.exitCode, 1);
+    EXPECT_EQ(imported.err, QStringList{u"corvane-contacts: names.txt, line 1 \"Night\\x1b[2JDesk,5551234\": "_s +
+                                        rule + u" (not imported)"_s});
+    dir.write(u"list.tsv"_s, "Night\\nDesk\t5551234\nBob Bay\t5550002\n");
+    const Result tsv = run({u"import"_s, u"--tsv"_s, u"list.tsv"_s});
+    EXPECT_EQ(tsv.exitCode, 1);
+    EXPECT_EQ(tsv.err, QStringList{u"corvane-contacts: list.tsv, line 1 \"Night\\\\nDesk\\t5551234\": "_s + rule +
+                                   u" (not imported)"_s});
+    EXPECT_EQ(stored(), (QStringList{u"Ann Ash|5550001|1|0000000000"_s, u"Bob Bay|5550002|1|0000000000"_s}));
 }
 
 // A value another tool stored that no contact can hold stops the listing with the contact and the

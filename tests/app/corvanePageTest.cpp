@@ -689,3 +689,26 @@ TEST_F(CorvanePage, AnEmptyServicesFileNameIsAUsageError) {
 
 } // namespace
 } // namespace corvane
+
+namespace corvane {
+namespace {
+
+// A list kept in an editor: blanks left at the end of a line do not lose the contact, and a name
+// given twice that way is paged once.
+TEST_F(CorvanePage, AToFileLineWithTrailingBlanksPagesTheContact) {
+    ScriptedSnppServer server(nullptr, "220 ready\r\n");
+    serve(1, server);
+    dir.write(u"list.txt"_s, "Bob  \nAnn Lee\t\nBob\n");
+    const Outcome r = run({u"--to-file"_s, u"list.txt"_s, u"Fire drill"_s});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    std::vector<std::string> pages;
+    for (const std::string& line : server.lines()) {
+        if (line.rfind("PAGE", 0) == 0) {
+            pages.push_back(line);
+        }
+    }
+    EXPECT_EQ(pages, (std::vector<std::string>{"PAGE 102", "PAGE 101"}));
+}
+
+} // namespace
+} // namespace corvane

@@ -18,9 +18,9 @@
 
 #include <QFile>
 #include <QTimer>
-#include <cstdio>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -192,7 +192,8 @@ QString copyWithBobAt999(const QString& file, const char* moreSql = "") {
     QFile::remove(copy);
     EXPECT_TRUE(QFile::copy(file, copy));
     test::OtherProgram program(copy);
-    const QByteArray sql = QByteArray("BEGIN; UPDATE contacts SET id = '999' WHERE name = 'Bob'; ") + moreSql + " COMMIT;";
+    const QByteArray sql =
+        QByteArray("BEGIN; UPDATE contacts SET id = '999' WHERE name = 'Bob'; ") + moreSql + " COMMIT;";
     EXPECT_EQ(program.run(sql.constData()), 0);
     return copy;
 }
