@@ -327,23 +327,46 @@ void contactsCursor::Post() {
     }
     ContactsDatabase& db = m_dataModule.database();
     const bool inserting = m_state == dsInsert;
-    const StatementUse write = inserting ? db.prepare(insertSql) : db.prepare(updateSql);
-    for (int i = 0; i < fieldCount; ++i) {
-        write->bind(i + 1, values[i]);
+    const QString name = values[fName].toString();
+    // The name index keeps names unique with A to Z folded; a name the same but for the case of
+    // other letters is looked for here, with the table held for writing from the look to the write
+    // (unless the caller holds it already, as an import does).
+    const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
+    if (ownTransaction) {
+        db.beginImmediate();
     }
-    if (!inserting) {
-        write->bind(fieldCount + 1, m_current->rowid);
-    }
+    qint64 rowid = 0;
     try {
-        write->step();
-    } catch (const Error&) {
-        const int code = write->lastErrorCode();
-        if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        if (db.storedNameFoldedAs(name, inserting ? 0 : m_current->rowid)) {
             throw KeyViolationError();
+        }
+        const StatementUse write = inserting ? db.prepare(insertSql) : db.prepare(updateSql);
+        for (int i = 0; i < fieldCount; ++i) {
+            write->bind(i + 1, values[i]);
+        }
+        if (!inserting) {
+            write->bind(fieldCount + 1, m_current->rowid);
+        }
+        try {
+            write->step();
+        } catch (const Error&) {
+            const int code = write->lastErrorCode();
+            if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY) {
+                throw KeyViolationError();
+            }
+            throw;
+        }
+        rowid = inserting ? sqlite3_last_insert_rowid(db.handle()) : m_current->rowid;
+        if (ownTransaction) {
+            db.exec(u"COMMIT"_s);
+        }
+    } catch (...) {
+        if (ownTransaction && sqlite3_get_autocommit(db.handle()) == 0) {
+            db.exec(u"ROLLBACK"_s);
         }
         throw;
     }
-    const qint64 rowid = inserting ? sqlite3_last_insert_rowid(db.handle()) : m_current->rowid;
+    db.noteNameStored(rowid, name, inserting ? QString() : m_current->values[fName].toString());
     m_current = loadByRowid(rowid);
     m_eof = false;
     m_working = {};
@@ -373,6 +396,7 @@ void contactsCursor::Delete() {
     const StatementUse remove = m_dataModule.database().prepare(u"DELETE FROM contacts WHERE rowid = ?1"_s);
     remove->bind(1, removed.rowid);
     remove->step();
+    m_dataModule.database().noteNameRemoved(removed.rowid, removed.values[fName].toString());
     m_working = {};
     m_modified = false;
     m_current = fetchBeside(removed, true);
@@ -413,6 +437,15 @@ void contactsCursor::setIndexName(const QString& indexName) {
 bool contactsCursor::findName(const QString& name) {
     requireActive();
     CheckBrowseMode();
+    if (findStoredName(name)) {
+        return true;
+    }
+    // The name as stored may differ in the case of letters the name index does not fold.
+    const std::optional<QString> stored = m_dataModule.database().storedNameFoldedAs(name);
+    return stored && findStoredName(*stored);
+}
+
+bool contactsCursor::findStoredName(const QString& name) {
     const StatementUse find = m_dataModule.database().prepare(findNameSql());
     find->bind(1, name);
     if (!find->step()) {

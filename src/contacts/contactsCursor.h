@@ -133,6 +133,8 @@ private:
     std::optional<Row> fetchFirst();
     std::optional<Row> fetchBeside(const Row& row, bool after);
     Row loadByRowid(qint64 rowid);
+    // The name index's own search: the name as stored, A to Z folded.
+    bool findStoredName(const QString& name);
     static Row readRow(const Statement& statement);
     QString findNameSql() const;
     const QVariant& value(int index) const;

@@ -315,6 +315,66 @@ std::optional<QByteArray> ContactsDatabase::changeStamp() const {
     return QByteArray(header + 6, 16);
 }
 
+namespace {
+
+bool beyondAscii(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0x7f; });
+}
+
+} // namespace
+
+void ContactsDatabase::readFoldedNames() {
+    m_folded.clear();
+    const StatementUse all = prepare(u"SELECT rowid, name FROM contacts"_s);
+    while (all->step()) {
+        const QString name = all->column(1).toString();
+        if (beyondAscii(name)) {
+            m_folded.insert(name.toCaseFolded(), FoldedName{all->columnInt64(0), name});
+        }
+    }
+}
+
+std::optional<QString> ContactsDatabase::storedNameFoldedAs(const QString& name, qint64 exceptRow) {
+    const QString key = name.toCaseFolded();
+    {
+        // A stored name of plain letters folds to plain letters: the name index finds it.
+        const StatementUse plain = prepare(u"SELECT name FROM contacts WHERE name = ?1 AND rowid <> ?2 LIMIT 1"_s);
+        plain->bind(1, key);
+        plain->bind(2, exceptRow);
+        if (plain->step()) {
+            return plain->column(0).toString();
+        }
+    }
+    const std::optional<QByteArray> stamp = changeStamp();
+    if (!stamp || !m_foldedRead || stamp != m_foldedAt) {
+        readFoldedNames();
+        m_foldedAt = stamp;
+        m_foldedRead = true;
+    }
+    for (auto it = m_folded.constFind(key); it != m_folded.constEnd() && it.key() == key; ++it) {
+        if (it->rowid != exceptRow) {
+            return it->name;
+        }
+    }
+    return std::nullopt;
+}
+
+void ContactsDatabase::noteNameStored(qint64 rowid, const QString& name, const QString& oldName) {
+    if (!oldName.isNull()) {
+        noteNameRemoved(rowid, oldName);
+    }
+    if (m_foldedRead && beyondAscii(name)) {
+        m_folded.insert(name.toCaseFolded(), FoldedName{rowid, name});
+    }
+}
+
+void ContactsDatabase::noteNameRemoved(qint64 rowid, const QString& name) {
+    const QString key = name.toCaseFolded();
+    for (auto it = m_folded.find(key); it != m_folded.end() && it.key() == key;) {
+        it = it->rowid == rowid ? m_folded.erase(it) : std::next(it);
+    }
+}
+
 bool ContactsDatabase::stillAtItsPath() const {
     struct stat now {};
     return ::stat(QFile::encodeName(m_filePath).constData(), &now) == 0 && now.st_dev == m_device &&
@@ -344,6 +404,10 @@ void ContactsDatabase::beginImmediate() {
 }
 
 void ContactsDatabase::exec(const QString& sql) {
+    if (sql.startsWith(u"ROLLBACK"_s)) {
+        // What this connection noted of its own writes may be undone now.
+        m_foldedRead = false;
+    }
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = QString::fromUtf8(message != nullptr ? message : sqlite3_errmsg(m_db));

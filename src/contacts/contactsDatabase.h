@@ -2,6 +2,7 @@
 
 #include "platform/error.h"
 
+#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -124,6 +125,15 @@ public:
     // compares with it). One read of the file, no lock taken. Nothing for a file in WAL mode, whose
     // commits leave the header alone, or when it cannot be read.
     std::optional<QByteArray> changeStamp() const;
+    // A name is one name whatever the case of its letters, in every alphabet; the name index
+    // (SQLite's NOCASE) folds A to Z only. The name stored in another row (not exceptRow) that is
+    // the same as name but for case, or nothing. Plain names are found through the name index;
+    // names with other letters through a map made by one pass over the table, kept while the file's
+    // change stamp holds and kept up to date by this connection's own writes.
+    std::optional<QString> storedNameFoldedAs(const QString& name, qint64 exceptRow = 0);
+    // This connection stored name in the row (inserted or renamed from oldName), or removed the row.
+    void noteNameStored(qint64 rowid, const QString& name, const QString& oldName = QString());
+    void noteNameRemoved(qint64 rowid, const QString& name);
     // The table's path still names the file this connection opened: not one put in its place by a
     // rename (rsync, install, a deploy script). One stat of the path.
     bool stillAtItsPath() const;
@@ -132,7 +142,17 @@ public:
 private:
     void checkTable();
 
+    struct FoldedName {
+        qint64 rowid;
+        QString name;
+    };
+    void readFoldedNames();
+
     QString m_filePath;
+    // Stored names holding letters beyond ASCII, by their case-folded form.
+    QMultiHash<QString, FoldedName> m_folded;
+    std::optional<QByteArray> m_foldedAt; // the change stamp m_folded was read at
+    bool m_foldedRead = false;            // m_folded holds what it says
     dev_t m_device = 0;
     ino_t m_inode = 0;
     sqlite3* m_db = nullptr;

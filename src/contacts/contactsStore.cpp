@@ -20,13 +20,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace corvane {
 
 QString ContactsStore::nameKey(const QString& name) {
-    QString key = name;
-    for (QChar& c : key) {
-        if (c >= u'A' && c <= u'Z') {
-            c = QChar(c.unicode() + (u'a' - u'A'));
-        }
-    }
-    return key;
+    return name.toCaseFolded();
 }
 
 void ContactsStore::keep(const std::optional<QByteArray>& stamp, const QString& name, const LookedUpContact& contact) {

@@ -37,7 +37,7 @@ public:
     void readGroupMembers(int group, const std::function<void(const contactRecordType&)>& visit) override;
 
 private:
-    // Names compare as the name index compares them: A to Z folded, nothing else.
+    // Names compare as the table's rule compares them: without regard to case, in every alphabet.
     static QString nameKey(const QString& name);
     // Keeps what was read at this stamp; a different stamp drops what was kept before.
     void keep(const std::optional<QByteArray>& stamp, const QString& name, const LookedUpContact& contact);

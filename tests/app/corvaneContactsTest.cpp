@@ -293,3 +293,53 @@ INSTANTIATE_TEST_SUITE_P(Files, ImportOfAnOddFile, ::testing::ValuesIn(importFil
 
 } // namespace
 } // namespace corvane
+
+namespace corvane {
+namespace {
+
+// Another program writing the table: the import waits once, says so once and stores nothing,
+// rather than waiting out the lock for every line and keeping whatever came after it went away.
+TEST_F(CorvaneContacts, AnImportIntoATableAnotherProgramIsWritingEndsAtOnceWithNothingStored) {
+    QByteArray lines;
+    for (int i = 0; i < 50; ++i) {
+        lines += "Person " + QByteArray::number(i) + ",555" + QByteArray::number(1000 + i) + "\n";
+    }
+    dir.write(u"names.txt"_s, lines);
+    test::OtherProgram other(dir.filePath(u"contacts.nx1"_s));
+    ASSERT_EQ(other.run("BEGIN IMMEDIATE"), SQLITE_OK);
+    const Result r = run({u"import"_s, u"names.txt"_s});
+    ASSERT_EQ(other.run("ROLLBACK"), SQLITE_OK);
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_EQ(r.err.size(), 1) << r.err.join(u'\n').toStdString();
+    EXPECT_TRUE(r.err.first().startsWith(
+        u"corvane-contacts: The contacts table is in use by another program and could not be changed"_s))
+        << r.err.first().toStdString();
+    EXPECT_TRUE(stored().isEmpty());
+}
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+// Names that differ only in case are one name for every letter: a second spelling is refused by
+// add and by the import, and remove finds the contact in any case.
+TEST_F(CorvaneContacts, NamesInAnotherCaseAreTheSameContact) {
+    ASSERT_EQ(run({u"add"_s, u"Zo\u00eb \u00d8rsted"_s, u"5550202"_s}).exitCode, 0);
+    const Result again = run({u"add"_s, u"ZO\u00cb \u00d8RSTED"_s, u"5550203"_s});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err, QStringList{u"corvane-contacts: Error: Duplicate Name"_s});
+    dir.write(u"names.txt"_s, "Jos\xC3\xA9 N\xC3\xBA\xC3\xB1"
+                              "ez,5559\nJOS\xC3\x89 N\xC3\x9A\xC3\x91"
+                              "EZ,5558\n");
+    const Result imported = run({u"import"_s, u"names.txt"_s});
+    EXPECT_EQ(imported.exitCode, 1);
+    EXPECT_EQ(imported.out, QStringList{u"1 contacts imported from names.txt"_s});
+    EXPECT_EQ(imported.err.size(), 1);
+    EXPECT_EQ(run({u"remove"_s, u"zo\u00cb \u00f8rsted"_s}).exitCode, 0);
+    EXPECT_EQ(stored(), QStringList{u"Jos\u00e9 N\u00fa\u00f1ez|5559|1|0000000000"_s});
+}
+
+} // namespace
+} // namespace corvane

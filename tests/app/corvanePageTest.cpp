@@ -712,3 +712,24 @@ TEST_F(CorvanePage, AToFileLineWithTrailingBlanksPagesTheContact) {
 
 } // namespace
 } // namespace corvane
+
+namespace corvane {
+namespace {
+
+// --to finds a contact whatever the case of its letters, in any alphabet.
+TEST_F(CorvanePage, ANameInAnotherCaseOfAnyAlphabetPagesTheContact) {
+    {
+        contactsCursor cursor(dataModule);
+        cursor.Open();
+        addContact(cursor, u"\u0416\u0435\u043d\u044f"_s, u"301"_s, 1);
+    }
+    ScriptedSnppServer server(nullptr, "220 ready\r\n");
+    serve(1, server);
+    const Outcome r = run({u"--to"_s, u"\u0436\u0415\u041d\u042f"_s, u"Fire drill"_s});
+    EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
+    ASSERT_FALSE(server.lines().empty());
+    EXPECT_EQ(server.lines().front(), "PAGE 301");
+}
+
+} // namespace
+} // namespace corvane

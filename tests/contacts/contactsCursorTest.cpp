@@ -125,17 +125,56 @@ TEST_F(ContactsCursorTest, DuplicateNameIsAKeyViolationAndKeepsTheWorkingCopy) {
         EXPECT_EQ(cursor.FieldByName(u"id"_s).AsString(), u"777"_s);
         cursor.Cancel();
     }
-    // Letters outside A to Z are not folded: these are different names.
-    addContact(cursor, u"\u00c9mile"_s, u"1"_s);
-    addContact(cursor, u"\u00e9mile"_s, u"2"_s);
-
     cursor.Insert();
     cursor.FieldByName(u"name"_s).setAsString(u"Bob Smith"_s);
     EXPECT_THROW(cursor.Post(), Error);
     cursor.FieldByName(u"name"_s).setAsString(u"Bob Smyth"_s);
     cursor.Post();
     EXPECT_EQ(cursor.State(), dsBrowse);
+    EXPECT_EQ(cursor.RecordCount(), 2);
+}
+
+// A name is one name whatever the case of its letters, in every alphabet, not only A to Z: the
+// second spelling is refused, found by a search in any case, and a contact may change the case of
+// its own name.
+TEST_F(ContactsCursorTest, NamesDifferingOnlyInCaseAreOneNameInEveryAlphabet) {
+    struct Spellings {
+        QString stored;
+        QString other;
+    };
+    const Spellings cases[] = {
+        {u"Zo\u00eb \u00d8rsted"_s, u"ZO\u00cb \u00d8RSTED"_s},                     // Latin
+        {u"\u00c9mile"_s, u"\u00e9MILE"_s},                                         // Latin, the capital first
+        {u"\u03a3\u03bf\u03c6\u03af\u03b1"_s, u"\u03a3\u039f\u03a6\u038a\u0391"_s}, // Greek
+        {u"\u0416\u0435\u043d\u044f"_s, u"\u0436\u0415\u041d\u042f"_s},             // Cyrillic
+    };
+    contactsCursor cursor(dataModule);
+    cursor.Open();
+    int id = 0;
+    for (const Spellings& c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        addContact(cursor, c.stored, QString::number(++id));
+        cursor.Insert();
+        cursor.FieldByName(u"name"_s).setAsString(c.other);
+        cursor.FieldByName(u"id"_s).setAsString(u"777"_s);
+        EXPECT_TRUE(errorOf([&] { cursor.Post(); }).contains(u"Key violation"_s));
+        cursor.Cancel();
+        ASSERT_TRUE(cursor.findName(c.other));
+        EXPECT_EQ(cursor.FieldByName(u"name"_s).AsString(), c.stored);
+        cursor.Edit();
+        cursor.FieldByName(u"name"_s).setAsString(c.other);
+        cursor.Post();
+        EXPECT_EQ(cursor.FieldByName(u"name"_s).AsString(), c.other) << "its own name in another case";
+    }
     EXPECT_EQ(cursor.RecordCount(), 4);
+    // A second connection: what another desk stores is seen by the next check here.
+    test::OtherProgram other(dir.filePath(u"contacts.nx1"_s));
+    ASSERT_EQ(other.run("INSERT INTO contacts (name, id, serviceNumber) VALUES ('\xc3\x85sa', '9', 1)"), 0);
+    cursor.Insert();
+    cursor.FieldByName(u"name"_s).setAsString(u"\u00e5SA"_s);
+    cursor.FieldByName(u"id"_s).setAsString(u"8"_s);
+    EXPECT_TRUE(errorOf([&] { cursor.Post(); }).contains(u"Key violation"_s));
+    cursor.Cancel();
 }
 
 TEST_F(ContactsCursorTest, NaturalOrderIsInsertionOrderAndTheNameIndexSortsWithoutCase) {
