@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -125,6 +127,26 @@ TEST_F(ContactsWindow, NewContactThenUpdateWithNothingTypedIsRefused) {
 
 // Mended: PAGE takes the ID, a blank and the pager's password, so a pager ID with a blank in it
 // would page another pager: Update refuses it, typed as the operator types it.
+// A name pasted with a control character in it (an escape sequence copied from a terminal) is
+// refused on Update, as every other way of storing a contact refuses it.
+TEST_F(ContactsWindow, NameWithAControlCharacterIsRefusedOnUpdate) {
+    startWithContacts();
+    openContacts([&](TcontactsGridForm& g) {
+        g.selectRow(0);
+        ui(g).nameEdit->setFocus();
+        ui(g).nameEdit->selectAll();
+        QGuiApplication::clipboard()->setText(u"Ann\x1b[2J"_s);
+        QTest::keySequence(ui(g).nameEdit, QKeySequence::Paste);
+        ASSERT_EQ(ui(g).nameEdit->text(), u"Ann\x1b[2J"_s);
+        QTest::mouseClick(ui(g).Updatebutton, Qt::LeftButton);
+        EXPECT_EQ(cursor().State(), dsEdit) << "still editing, the pasted name kept";
+        ui(g).cancelButton->click();
+    });
+    EXPECT_EQ(dialogs.messages.value(0), u"A name is one line, without tabs or other control characters"_s);
+    LookedUpContact stored;
+    EXPECT_TRUE(form().lookupContact(u"Ann"_s, stored));
+}
+
 TEST_F(ContactsWindow, PagerIdWithABlankIsRefusedOnUpdate) {
     startWithContacts();
     openContacts([&](TcontactsGridForm& g) {
