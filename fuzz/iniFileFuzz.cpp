@@ -1,6 +1,7 @@
 // The INI reader and writer: any file, then one entry written. Every line of the file except the
 // entry's own comes back byte for byte and in order, and the entry reads back as written.
 #include "fuzzSupport.h"
+#include "platform/error.h"
 #include "settings/iniFile.h"
 
 #include <QByteArray>
@@ -45,6 +46,20 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         file.write(before);
     }
     corvane::TIniFile ini(path);
+    if (before.contains('\0')) {
+        // A NUL byte makes it no settings file (one saved as UTF-16, say): it is never overwritten.
+        bool refused = false;
+        try {
+            ini.WriteString(QStringLiteral("Fuzz"), QStringLiteral("key"), QStringLiteral("value"));
+        } catch (const corvane::Error&) {
+            refused = true;
+        }
+        require(refused);
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        require(file.readAll() == before);
+        return 0;
+    }
     ini.WriteString(QStringLiteral("Fuzz"), QStringLiteral("key"), QStringLiteral("value"));
     require(ini.ReadString(QStringLiteral("Fuzz"), QStringLiteral("key"), QString()) == QStringLiteral("value"));
     QFile file(path);

@@ -4,14 +4,14 @@
 #include "printers.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
