@@ -119,7 +119,7 @@ endfunction()
 function(corvane_page_for_services target prefix dir)
     corvane_builtin_services(${target}_services ${prefix})
     add_executable(${target} ${PROJECT_SOURCE_DIR}/src/app/corvanePage.cpp)
-    target_link_libraries(${target} PRIVATE corvane_core ${target}_services)
+    target_link_libraries(${target} PRIVATE corvane_cli corvane_core ${target}_services)
     # Such a build pages only the servers its test gives it: a site's /etc/corvane/services.ini on the
     # machine must not point it elsewhere.
     target_compile_definitions(${target} PRIVATE CORVANE_SYSTEM_SERVICES_FILE="")

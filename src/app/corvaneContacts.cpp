@@ -2,6 +2,9 @@
 // scripts. It works on the table beside the program, with the rules of the contacts window: names
 // unique without regard to case, a pager ID of one word, the table checked as a whole when opened,
 // and another program's lock reported as the window reports it.
+#include "app/cli/exitStatus.h"
+#include "app/cli/startUp.h"
+#include "app/cli/terminal.h"
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsDatabase.h"
 #include "contacts/contactsStore.h"
@@ -23,17 +26,17 @@ using namespace corvane;
 
 namespace {
 
-constexpr int exitDone = 0;
-constexpr int exitRefused = 1;
-constexpr int exitUsage = 2;
+constexpr int exitDone = cli::code(cli::ExitStatus::Done);
+constexpr int exitRefused = cli::code(cli::ExitStatus::NotEveryone);
+constexpr int exitUsage = cli::code(cli::ExitStatus::Usage);
 
+// Records and counts on standard output; their fields are escaped where they are made.
 void printLine(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    cli::printDataLine(stream, text);
 }
 
 void complain(const QString& text) {
-    printLine(stderr, u"corvane-contacts: "_s + text);
+    cli::Messages(u"corvane-contacts"_s).say(text);
 }
 
 // A usage mistake: the message, and the way to the help.
@@ -307,8 +310,7 @@ int run(const QCommandLineParser& parser) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
+    cli::prepareProcess();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"corvane-contacts"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));

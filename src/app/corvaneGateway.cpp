@@ -1,5 +1,6 @@
 // corvane-gateway: a local SNPP gateway for try-outs and for testing a site's scripts. It takes
 // pages as a paging service would and prints each one instead of sending it on.
+#include "app/cli/startUp.h"
 #include "app/gateway/gatewayServer.h"
 #include "engine/builtinServices.h"
 #include "platform/systemError.h"
@@ -24,13 +25,6 @@ using namespace corvane;
 using namespace corvane::gateway;
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onStopSignal(int) {
-    const char stop = 's';
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &stop, 1);
-}
 
 // Text from a client may hold control characters; on the terminal they are shown as escapes.
 QString printable(const QString& text) {
@@ -87,7 +81,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGPIPE, SIG_IGN);
+    cli::prepareProcess();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"corvane-gateway"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
@@ -213,12 +207,8 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "corvane-gateway: listening on %s port %d\n", qPrintable(address), server.port());
 
-    // SIGINT and SIGTERM end the event loop, and so the program, cleanly.
-    ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe);
-    QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stop, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
+    // SIGINT, SIGTERM and SIGHUP end the event loop, and so the program, cleanly.
+    const cli::StopSignals stop([] { QCoreApplication::quit(); }, 0);
     const int result = QCoreApplication::exec();
     std::fprintf(stderr, "corvane-gateway: stopped\n");
     return result;

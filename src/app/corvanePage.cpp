@@ -1,5 +1,9 @@
 // corvane-page: pages from scripts, cron jobs and monitoring systems with the same engine, contacts
 // table, built-in services, settings file and activity log as the desktop program.
+#include "app/cli/exitStatus.h"
+#include "app/cli/outputFile.h"
+#include "app/cli/startUp.h"
+#include "app/cli/terminal.h"
 #include "contacts/contactsCursor.h"
 #include "contacts/contactsStore.h"
 #include "contacts/datamod.h"
@@ -29,7 +33,6 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
 #include <QTextStream>
@@ -48,44 +51,11 @@ using namespace corvane;
 
 namespace {
 
-constexpr int exitPaged = 0;
-constexpr int exitNotPaged = 1;
-constexpr int exitUsage = 2;
+constexpr int exitPaged = cli::code(cli::ExitStatus::Done);
+constexpr int exitNotPaged = cli::code(cli::ExitStatus::NotEveryone);
+constexpr int exitUsage = cli::code(cli::ExitStatus::Usage);
 
-// Text from a server or the contacts table may hold control characters; on a terminal they would
-// move the cursor or change its colours. They are shown as escapes, and the line end is ours.
-QString printable(const QString& text) {
-    QString shown = text;
-    while (shown.endsWith(u'\n') || shown.endsWith(u'\r')) {
-        shown.chop(1);
-    }
-    QString out;
-    out.reserve(shown.size());
-    for (const QChar c : shown) {
-        const char16_t u = c.unicode();
-        if (u == u'\t') {
-            out += u"\\t"_s;
-        } else if (u == u'\r') {
-            out += u"\\r"_s;
-        } else if (u == u'\n') {
-            out += u"\\n"_s;
-        } else if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0)) {
-            out += u"\\x"_s + QString::number(u, 16).rightJustified(2, u'0');
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// A reader that has gone away (a closed pipe) must not stop the paging: what cannot be written is
-// dropped, and the results still reach the log and the exit status. Standard output goes out a
-// line at a time to a terminal and in blocks to a file or a pipe (the C library's own buffering);
-// standard error is never buffered.
-void printLine(FILE* stream, const QString& text) {
-    const QByteArray bytes = printable(text).toLocal8Bit() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-}
+using cli::printLine;
 
 void printJson(const QJsonObject& object) {
     const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
@@ -450,6 +420,9 @@ void dropTrailingBlanks(Request& request, ContactDirectory& contacts) {
 struct PageResult {
     int status = exitNotPaged;
     std::vector<RecipientOutcome> outcomes;
+    // Everyone chosen is known, so the list of those not paged is whole: always for names given;
+    // for a group only once it was read and the job came to its end.
+    bool chosenKnown = false;
 };
 
 PageResult runJob(Request& request, const Settings& settings, const ServiceTable& services, bool json,
@@ -472,6 +445,10 @@ PageResult runJob(Request& request, const Settings& settings, const ServiceTable
         QCoreApplication::exit(0);
     });
     client.setEvents(&guarded);
+    // Stopped mid-job (Ctrl-C, timeout, a service manager, a closed terminal), the job ends as a
+    // Cancel of everything left: everyone is named, the tally printed, the list and the log written.
+    const cli::StopSignals stop([&] { engine.cancelJob(u"ERROR: Send cancelled, the program was stopped."_s); },
+                                exitNotPaged);
     engine.serviceTable() = services;
     engine.prepareSendJob();
     engine.setHoldValue(request.hold);
@@ -488,7 +465,7 @@ PageResult runJob(Request& request, const Settings& settings, const ServiceTable
         if (json) {
             printEnd(json, outputs);
         }
-        return {exitUsage, outputs.outcomes};
+        return {exitUsage, outputs.outcomes, true};
     }
 
     QTimer timer;
@@ -508,7 +485,7 @@ PageResult runJob(Request& request, const Settings& settings, const ServiceTable
         return {exitNotPaged, outputs.outcomes};
     }
     printEnd(json, outputs);
-    return {exitStatusOf(*outputs.report), outputs.outcomes};
+    return {exitStatusOf(*outputs.report), outputs.outcomes, true};
 }
 
 // A table that cannot be read (a stored value of the wrong kind, a missing file) is reported with
@@ -530,10 +507,7 @@ PageResult pageFromCommandLine(Request& request, const Settings& settings, const
 } // namespace
 
 int main(int argc, char** argv) {
-    // Writing to a closed pipe must fail as a write, not end the program in the middle of a job.
-    std::signal(SIGPIPE, SIG_IGN);
-    // Likewise a file-size limit makes a log or settings write fail, reported as such.
-    std::signal(SIGXFSZ, SIG_IGN);
+    cli::prepareProcess();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"corvane-page"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
@@ -631,12 +605,12 @@ int main(int argc, char** argv) {
     // The list of those not paged must be writable before anyone is paged: a script that pages
     // them again relies on it. It replaces the old list only when it is complete.
     const bool json = parser.isSet(u"json"_s);
-    std::optional<QSaveFile> failedFile;
+    std::optional<cli::OutputFile> failedFile;
     if (parser.isSet(u"failed-file"_s)) {
-        failedFile.emplace(parser.value(u"failed-file"_s));
-        if (!failedFile->open(QIODevice::WriteOnly)) {
-            printLine(stderr,
-                      u"corvane-page: --failed-file "_s + failedFile->fileName() + u": "_s + failedFile->errorString());
+        QString problem;
+        failedFile = cli::OutputFile::prepare(parser.value(u"failed-file"_s), problem);
+        if (!failedFile) {
+            printLine(stderr, u"corvane-page: --failed-file "_s + parser.value(u"failed-file"_s) + u": "_s + problem);
             return exitUsage;
         }
     }
@@ -653,13 +627,21 @@ int main(int argc, char** argv) {
         result = pageFromCommandLine(*request, settings, services, json);
     }
     if (failedFile) {
+        if (!result.chosenKnown && request->names.isEmpty()) {
+            // Who the group holds was never read whole: any list would say more than is known, and
+            // an empty one would say that everyone was paged.
+            failedFile->withdraw();
+            printLine(stderr, u"corvane-page: --failed-file "_s + failedFile->path() +
+                                  u" not written (and any old one removed): who was chosen is not known"_s);
+            return result.status == exitPaged ? exitNotPaged : result.status;
+        }
         QByteArray listed;
         for (const QString& name : notPaged(*request, result.outcomes)) {
             listed += name.toUtf8() + '\n';
         }
-        if (failedFile->write(listed) != listed.size() || !failedFile->commit()) {
-            printLine(stderr,
-                      u"corvane-page: --failed-file "_s + failedFile->fileName() + u": "_s + failedFile->errorString());
+        QString problem;
+        if (!failedFile->commit(listed, problem)) {
+            printLine(stderr, u"corvane-page: --failed-file "_s + failedFile->path() + u": "_s + problem);
             return result.status == exitPaged ? exitNotPaged : result.status;
         }
     }

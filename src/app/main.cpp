@@ -1,19 +1,21 @@
 // The desktop program: creates every window in its fixed order and runs the event loop until the
 // main window closes.
+#include "app/cli/startUp.h"
+#include "engine/pagingEngine.h"
 #include "engine/servicesFile.h"
 #include "ui/Unit1.h"
 #include "ui/programWindows.h"
 #include "ui/toolkit/qtOperatorDialogs.h"
 
 #include <QApplication>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 
 int main(int argc, char** argv) {
-    // A file-size limit makes a write fail, which the program reports; it must not end the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    // Closed standard descriptors are opened on /dev/null; a file-size limit makes a write fail,
+    // which the program reports, rather than end the program.
+    corvane::cli::prepareProcess();
     // The program takes no options; these two answer without opening a window.
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::printf("Usage: corvane\n\nCorvane, the desktop paging client. It takes no options: the settings file\n"
@@ -38,6 +40,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     dialogs.setParent(&windows->Form1);
+    // Logging out of the desktop (SIGTERM), like Ctrl-C where it was started: a running job ends as
+    // corvane-page's does, everyone left named in the results and the log, and then the program.
+    const corvane::cli::StopSignals stop(
+        [&] {
+            windows->Form1.engine().cancelJob(QStringLiteral("ERROR: Send cancelled, the program was stopped."));
+            QApplication::quit();
+        },
+        1);
     windows->Form1.show();
     return QApplication::exec();
 }

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "settings/settings.h"
 
+#include <array>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -143,6 +144,9 @@ void PagingEngine::clientSocketDisconnected(TcpClient&, int StatusCode, const QS
 void PagingEngine::clientSocketError(TcpClient&, int, const QString&) {}
 
 void PagingEngine::gotDisconnect() {
+    if (!m_jobRunning) {
+        return; // the job was ended whole meanwhile (cancelJob)
+    }
     // A connection is under way again: an alternate attempt started after this request was posted.
     // The end of that attempt brings a request of its own, so this one must not move the job on
     // under it.
@@ -154,10 +158,14 @@ void PagingEngine::gotDisconnect() {
     if (ConnectToNextService(m_job.currentService + 1)) {
         return;
     }
+    endWithTally(Phase::Done);
+}
+
+void PagingEngine::endWithTally(Phase phase) {
     m_outputs.appendResult(QString());
     m_outputs.appendResult(QString::number(m_job.sentOkCount) + u" of "_s + QString::number(m_job.totalRecipients) +
                            u" MESSAGES SENT OK"_s);
-    setPhase(Phase::Done);
+    setPhase(phase);
     if (std::exchange(m_jobRunning, false)) {
         JobReport report;
         report.outcome = JobReport::Outcome::Tally;
@@ -282,30 +290,11 @@ void PagingEngine::endSingleJob() {
 }
 
 void PagingEngine::setPhase(Phase phase) {
+    // The words the operator reads, in the order of Phase.
+    static const std::array<QString, 7> words{QString(), u"CONNECTING..."_s, u"CONNECTED..."_s, u"SUCCESS"_s,
+                                              u"FAIL"_s, u"CANCEL"_s,        u"DONE"_s};
     m_phase = phase;
-    switch (phase) {
-    case Phase::None:
-        m_outputs.setPhaseWord(QString());
-        return;
-    case Phase::Connecting:
-        m_outputs.setPhaseWord(u"CONNECTING..."_s);
-        return;
-    case Phase::Connected:
-        m_outputs.setPhaseWord(u"CONNECTED..."_s);
-        return;
-    case Phase::Success:
-        m_outputs.setPhaseWord(u"SUCCESS"_s);
-        return;
-    case Phase::Fail:
-        m_outputs.setPhaseWord(u"FAIL"_s);
-        return;
-    case Phase::Cancel:
-        m_outputs.setPhaseWord(u"CANCEL"_s);
-        return;
-    case Phase::Done:
-        m_outputs.setPhaseWord(u"DONE"_s);
-        return;
-    }
+    m_outputs.setPhaseWord(words[static_cast<std::size_t>(phase)]);
 }
 
 void PagingEngine::cancelSendButtonClick() {
@@ -313,6 +302,31 @@ void PagingEngine::cancelSendButtonClick() {
         writelogError(u"ERROR: Send cancelled by the operator."_s, false);
     }
     abandon(true, u"cancelled"_s);
+}
+
+void PagingEngine::cancelJob(const QString& logText) {
+    if (!m_jobRunning) {
+        return;
+    }
+    const bool wasActive = m_job.state != EngineState::Idle;
+    if (wasActive && someoneWaiting()) {
+        writelogError(logText, false);
+    }
+    abandon(true, u"cancelled"_s); // a single page ends here, with its own outcome
+    if (!m_job.multiRecipient || !m_jobRunning) {
+        return;
+    }
+    const QString reason = u"cancelled"_s;
+    accountForUnpaged(reason);
+    for (int n = m_job.currentService + 1; n <= ServiceTable::last; ++n) {
+        if (m_job.recipientLists[n].isEmpty()) {
+            continue;
+        }
+        m_job.currentService = n;
+        writelogError(logText, false);
+        accountForUnpaged(reason);
+    }
+    endWithTally(Phase::Cancel);
 }
 
 bool PagingEngine::someoneWaiting() const {

@@ -68,6 +68,10 @@ public:
     void sendButtonClick(const RecipientSelection& selection);
     // The Cancel button: abandons the connection under way.
     void cancelSendButtonClick();
+    // Ends the whole job at once, as a stop of the program asks: the connection under way ends as
+    // Cancel ends it, everyone not yet paged is named ("cancelled") and logged with logText, and a
+    // job with queued recipients ends with its tally. Nothing when no job runs.
+    void cancelJob(const QString& logText);
     // The watchdog step of the 333 ms tick.
     void Timer1Timer();
     // The deferred requests, run when they come back from the event loop.
@@ -103,6 +107,8 @@ private:
     enum class Phase { None, Connecting, Connected, Success, Fail, Cancel, Done };
     void setPhase(Phase phase);
     void abandon(bool cancelled, const QString& reason);
+    // The last lines of a job with queued recipients, and its report.
+    void endWithTally(Phase phase);
     void endSingleJob();
 
     // Outcomes. The first cause given for ending a connection is the reason every recipient it

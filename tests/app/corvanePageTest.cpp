@@ -3,6 +3,7 @@
 // takes each service's port from the environment, so every test hands it the ports its own servers
 // were given.
 #include "contactsFixture.h"
+#include "eventLoopWait.h"
 #include "hostileFiles.h"
 #include "namedRows.h"
 #include "otherProgram.h"
@@ -18,8 +19,12 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
@@ -729,6 +734,163 @@ TEST_F(CorvanePage, ANameInAnotherCaseOfAnyAlphabetPagesTheContact) {
     EXPECT_EQ(r.exitCode, 0) << r.err.join(u'\n').toStdString();
     ASSERT_FALSE(server.lines().empty());
     EXPECT_EQ(server.lines().front(), "PAGE 301");
+}
+
+} // namespace
+} // namespace corvane
+
+namespace corvane {
+namespace {
+
+struct StopCase {
+    const char* what;
+    int signal;
+};
+
+class StoppedMidGroup : public CorvanePage, public ::testing::WithParamInterface<StopCase> {};
+
+// Stopped while Bob's page is under way (a timeout, Ctrl-C, a service manager): the job ends in
+// order, as a Cancel of everything left. Everyone is named, the tally and the list of those not
+// paged are written, the log says so, and the exit status says not everyone was paged.
+TEST_P(StoppedMidGroup, EndsInOrder) {
+    dir.write(u"corvane3.ini"_s, "[LOGGING]\r\nloggingEnabled=1\r\n");
+    std::atomic<bool> bobPaging{false};
+    ScriptedSnppServer one(
+        [&](const std::string& line, int) {
+            if (line == "PAGE 102") {
+                bobPaging = true;
+                return Reply::none();
+            }
+            return ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n");
+    serve(1, one);
+    ScriptedSnppServer two(nullptr, "220 ready\r\n");
+    serve(2, two);
+    dir.write(u"failed.txt"_s, "an older run's list\n");
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    setServicePorts(process);
+    process.start(dir.filePath(u"corvane-page"_s),
+                  {u"--group"_s, u"3"_s, u"--failed-file"_s, u"failed.txt"_s, u"Fire drill"_s});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(test::waitUntil([&] { return bobPaging.load(); }, 8000));
+    ::kill(static_cast<pid_t>(process.processId()), GetParam().signal);
+    ASSERT_TRUE(process.waitForFinished(8000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QStringList out = QString::fromLocal8Bit(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(out.contains(u"NOT SENT: Bob (cancelled)"_s)) << out.join(u'\n').toStdString();
+    EXPECT_TRUE(out.contains(u"NOT SENT: Cy (cancelled)"_s));
+    EXPECT_TRUE(out.contains(u"1 of 3 MESSAGES SENT OK"_s));
+    EXPECT_EQ(dir.read(u"failed.txt"_s), "Bob\nCy\n");
+    EXPECT_TRUE(todaysLog().contains("ERROR: Send cancelled, the program was stopped.")) << todaysLog().toStdString();
+    EXPECT_TRUE(two.lines().empty()) << "the service after the stop is not paged";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedMidGroup,
+                         ::testing::Values(StopCase{"SIGTERM", SIGTERM}, StopCase{"SIGINT", SIGINT},
+                                           StopCase{"SIGHUP", SIGHUP}),
+                         test::NamedByWhat());
+
+// Started with standard output and standard error closed (as cron or a careless script may): no
+// message goes to the server as a command, and the page goes out whole.
+TEST_F(CorvanePage, ClosedStandardDescriptorsNeverReachTheServer) {
+    ScriptedSnppServer server(
+        [](const std::string& line, int) {
+            return line.rfind("HOLD", 0) == 0 ? Reply("550 No delivery times here\r\n")
+                                              : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n");
+    serve(1, server);
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    setServicePorts(shell);
+    shell.start(u"/bin/sh"_s, {u"-c"_s, u"exec ./corvane-page --id 5550100 --hold 301231120000 Hello <&- >&- 2>&-"_s});
+    ASSERT_TRUE(shell.waitForFinished(15000));
+    EXPECT_EQ(shell.exitCode(), 0);
+    EXPECT_EQ(server.lines(),
+              (std::vector<std::string>{"HOLD 301231120000", "PAGE 5550100", "MESS Hello", "SEND", "QUIT"}));
+}
+
+// The list of those not paged is never a file put over what is not one: a pipe is written as a
+// stream, one that nobody reads is refused before anyone is paged.
+TEST_F(CorvanePage, AFailedFileThatIsAPipeIsWrittenAsAStream) {
+    ScriptedSnppServer one(
+        [](const std::string& line, int) {
+            return line == "PAGE 102" ? Reply("550 No such pager\r\n") : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n");
+    serve(1, one);
+    const QByteArray fifo = QFile::encodeName(dir.filePath(u"failed.fifo"_s));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const Outcome nobodyReads = run({u"--to"_s, u"Bob"_s, u"--failed-file"_s, u"failed.fifo"_s, u"Hi"_s});
+    EXPECT_EQ(nobodyReads.exitCode, 2);
+    EXPECT_EQ(nobodyReads.err, QStringList{u"corvane-page: --failed-file failed.fifo: a pipe that nobody reads"_s});
+    EXPECT_TRUE(one.lines().empty()) << "refused before anyone is paged";
+
+    QProcess reader;
+    reader.start(u"cat"_s, {QFile::decodeName(fifo)});
+    ASSERT_TRUE(reader.waitForStarted());
+    ASSERT_TRUE(test::waitUntil([&] { return reader.state() == QProcess::Running; }));
+    QThread::msleep(100); // cat has the pipe open
+    const Outcome read =
+        run({u"--to"_s, u"Bob"_s, u"--to"_s, u"Ann Lee"_s, u"--failed-file"_s, u"failed.fifo"_s, u"Hi"_s});
+    EXPECT_EQ(read.exitCode, 1);
+    ASSERT_TRUE(reader.waitForFinished(8000));
+    EXPECT_EQ(reader.readAllStandardOutput(), "Bob\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(fifo.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "still the pipe";
+}
+
+// A group whose members could not be read: any list would claim more than is known (an empty one,
+// that everyone was paged). None is left, and standard error says why.
+TEST_F(CorvanePage, NoFailedListIsLeftWhenTheGroupCouldNotBeRead) {
+    dir.write(u"failed.txt"_s, "an older run's list\n");
+    QFile::remove(dir.filePath(u"contacts.nx1"_s));
+    const Outcome r = run({u"--group"_s, u"3"_s, u"--failed-file"_s, u"failed.txt"_s, u"Hi"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"failed.txt"_s)));
+    EXPECT_TRUE(r.err.contains(u"corvane-page: --failed-file "_s + u"failed.txt"_s +
+                               u" not written (and any old one removed): who was chosen is not known"_s))
+        << r.err.join(u'\n').toStdString();
+}
+
+// Where the test may make a private mount namespace (as root): a device node given as the list is
+// written as a stream and stays a device, and a full disk is said in the system's words.
+TEST_F(CorvanePage, AFailedFileOnADeviceOrAFullDiskSaysWhatHappened) {
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(u"unshare"_s).isEmpty()) {
+        GTEST_SKIP() << "needs root and unshare for a private mount namespace";
+    }
+    ScriptedSnppServer one(
+        [](const std::string& line, int) {
+            return line == "PAGE 102" ? Reply("550 No such pager\r\n") : ScriptedSnppServer::standardReply(line);
+        },
+        "220 ready\r\n");
+    serve(1, one);
+    QDir().mkdir(dir.filePath(u"mnt"_s));
+    const QString script =
+        u"set -e; mount -t tmpfs -o size=64k tmpfs mnt; mknod mnt/null c 1 3; "
+        "./corvane-page --to Bob --failed-file mnt/null Hi >/dev/null 2>mnt/err1 || echo \"status $?\"; "
+        "stat -c %F mnt/null; cat mnt/err1; "
+        "dd if=/dev/zero of=mnt/fill bs=1k count=64 2>/dev/null || true; "
+        "./corvane-page --to Bob --failed-file mnt/list Hi >/dev/null 2>err2 || echo \"status $?\"; "
+        "grep -v 'not paged' err2 || true; ls mnt"_s;
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    setServicePorts(shell);
+    shell.start(u"unshare"_s, {u"-m"_s, u"--propagation"_s, u"private"_s, u"/bin/sh"_s, u"-c"_s, script});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    const QStringList out = QString::fromLocal8Bit(shell.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    if (shell.exitCode() != 0 && out.isEmpty()) {
+        GTEST_SKIP() << "no private mount here: " << shell.readAllStandardError().toStdString();
+    }
+    ASSERT_GE(out.size(), 3) << out.join(u'\n').toStdString();
+    EXPECT_EQ(out[0], u"status 1"_s);
+    EXPECT_EQ(out[1], u"character special file"_s) << "the device is still a device";
+    EXPECT_TRUE(out.contains(u"corvane-page: --failed-file mnt/list: No space left on device"_s))
+        << out.join(u'\n').toStdString();
 }
 
 } // namespace

@@ -494,7 +494,9 @@ TEST_P(RefusedStep, CostsOnlyItsRecipient) {
     const RefusedStepCase& c = GetParam();
     settings.loggingEnabled = true;
     contacts.add(u"Di Ames"_s, u"5550004"_s, 1);
-    TransactionKeepingServer server{c.refuse, c.rese};
+    TransactionKeepingServer server;
+    server.refuse = c.refuse;
+    server.rese = c.rese;
     responder = [&](const QString& line, int) { return server.answer(line); };
     engine.sendButtonClick(ticked({u"Jane Doe"_s, u"Bob Smith"_s, u"Cy Young"_s, u"Di Ames"_s}));
     serve();

@@ -20,10 +20,6 @@ namespace {
 
 using test::HostileFileCase;
 
-void PrintTo(const HostileFileCase& c, std::ostream* os) {
-    *os << c.what;
-}
-
 // Every reader of a user's file, given the same odd file, comes to the same outcome: the text it
 // should hold, or one message naming the file (and the line) and what is wrong, at once.
 class EveryReader : public test::ContactsFixture, public ::testing::WithParamInterface<HostileFileCase> {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdio>
 #include <fcntl.h>
+#include <ostream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,10 @@ struct HostileFileCase {
     const char* what;
     HostileFile kind;
 };
+
+inline void PrintTo(const HostileFileCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 inline const HostileFileCase hostileFileCases[] = {
     {"UTF-8 mark and CR LF", HostileFile::MarkAndCrLf}, {"FIFO", HostileFile::Fifo},
