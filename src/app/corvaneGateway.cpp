@@ -1,6 +1,7 @@
 // corvane-gateway: a local SNPP gateway for try-outs and for testing a site's scripts. It takes
 // pages as a paging service would and prints each one instead of sending it on.
 #include "app/cli/startUp.h"
+#include "app/cli/terminal.h"
 #include "app/gateway/gatewayServer.h"
 #include "engine/builtinServices.h"
 #include "platform/systemError.h"
@@ -26,19 +27,7 @@ using namespace corvane::gateway;
 
 namespace {
 
-// Text from a client may hold control characters; on the terminal they are shown as escapes.
-QString printable(const QString& text) {
-    QString out;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0)) {
-            out += u"\\x"_s + QString::number(u, 16).rightJustified(2, u'0');
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
+using cli::printable;
 
 // The --jsonl file: each page one whole line, or none. A line the disk cuts short is taken back
 // (the gateway is the file's only writer), and the failure is the caller's to report.
