@@ -806,7 +806,7 @@ TEST_F(CorvanePage, ClosedStandardDescriptorsNeverReachTheServer) {
     QProcess shell;
     shell.setWorkingDirectory(dir.path());
     setServicePorts(shell);
-    shell.start(u"/bin/sh"_s, {u"-c"_s, u"exec ./corvane-page --id 5550100 --hold 301231120000 Hello <&- >&- 2>&-"_s});
+    shell.start(u"/bin/sh"_s, {u"-c"_s, u"exec ./corvane-page --id 5550100 --hold 301231120000 Hello >&- 2>&-"_s});
     ASSERT_TRUE(shell.waitForFinished(15000));
     EXPECT_EQ(shell.exitCode(), 0);
     EXPECT_EQ(server.lines(),
