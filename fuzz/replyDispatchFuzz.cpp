@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         break;
     default:
         selection.groupMode = true;
-        selection.highlightedGroup = QStringLiteral("G1: All");
+        selection.highlightedGroup = 1;
         selection.toMarker = QStringLiteral("[Group 1]");
         break;
     }

@@ -216,7 +216,7 @@ std::optional<QStringList> readNamesFile(const QString& fileName, QString& error
 }
 
 // Parses the arguments into a selection, or returns the usage error to show.
-std::optional<Request> parseRequest(const QCommandLineParser& parser, const Settings& settings, QString& error) {
+std::optional<Request> parseRequest(const QCommandLineParser& parser, QString& error) {
     QStringList names = parser.values(u"to"_s);
     const bool byName = !names.isEmpty() || parser.isSet(u"to-file"_s);
     const bool byGroup = parser.isSet(u"group"_s);
@@ -250,12 +250,9 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
             error = u"--group takes a group number from 1 to 10"_s;
             return std::nullopt;
         }
-        s.groupMode = true;
-        s.highlightedGroup = u"G"_s + QString::number(group) + u": "_s + settings.groupNames[group];
-        s.toMarker = u"[Group "_s + QString::number(group) + u']';
+        s = RecipientSelection::ofGroup(group, QString());
     } else if (byId) {
-        s.toMarker = directIdEntryMarker;
-        s.idField = parser.value(u"id"_s);
+        s = RecipientSelection::ofPagerId(parser.value(u"id"_s), QString());
         if (s.idField.size() > pagerIdMaxLength) {
             error = u"--id takes a pager ID of at most %1 characters"_s.arg(pagerIdMaxLength);
             return std::nullopt;
@@ -266,10 +263,9 @@ std::optional<Request> parseRequest(const QCommandLineParser& parser, const Sett
             return std::nullopt;
         }
     } else if (distinct.size() == 1) {
-        s.toMarker = distinct.first();
+        s = RecipientSelection::ofContact(distinct.first(), QString());
     } else if (distinct.size() > 1) {
-        s.tickedNames = distinct;
-        s.toMarker = u"[selected names]"_s;
+        s = RecipientSelection::ofTickedNames(distinct, QString());
     }
     if (parser.isSet(u"hold"_s)) {
         request.hold = parser.value(u"hold"_s);
@@ -573,7 +569,7 @@ int main(int argc, char** argv) {
     std::optional<Request> request;
     try {
         readSettings(settings, dialogs);
-        request = parseRequest(parser, settings, usageError);
+        request = parseRequest(parser, usageError);
     } catch (const Error& e) {
         printLine(stderr, u"corvane-page: "_s + e.text());
         return exitNotPaged;

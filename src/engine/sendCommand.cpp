@@ -20,6 +20,38 @@ QString cutTo(const QString& message, int maxChars) {
 
 } // namespace
 
+RecipientSelection RecipientSelection::ofGroup(int group, const QString& message) {
+    RecipientSelection s;
+    s.groupMode = true;
+    s.highlightedGroup = group;
+    s.toMarker = u"[Group "_s + QString::number(group) + u']';
+    s.message = message;
+    return s;
+}
+
+RecipientSelection RecipientSelection::ofTickedNames(const QStringList& names, const QString& message) {
+    RecipientSelection s;
+    s.tickedNames = names;
+    s.toMarker = u"[selected names]"_s;
+    s.message = message;
+    return s;
+}
+
+RecipientSelection RecipientSelection::ofContact(const QString& name, const QString& message) {
+    RecipientSelection s;
+    s.toMarker = name;
+    s.message = message;
+    return s;
+}
+
+RecipientSelection RecipientSelection::ofPagerId(const QString& id, const QString& message) {
+    RecipientSelection s;
+    s.toMarker = directIdEntryMarker;
+    s.idField = id;
+    s.message = message;
+    return s;
+}
+
 int groupNumberOfEntry(const QString& entry) {
     if (entry.size() < 2 || entry[0] != u'G' || entry[1] < u'0' || entry[1] > u'9') {
         return 0;
@@ -66,7 +98,7 @@ void PagingEngine::sendButtonClick(const RecipientSelection& selection) {
         m_job.totalRecipients = 0;
         m_job.sentOkCount = 0;
         if (selection.groupMode) {
-            queueGroup(groupNumberOfEntry(selection.highlightedGroup));
+            queueGroup(selection.highlightedGroup);
         } else {
             queueTickedNames(selection.tickedNames);
         }

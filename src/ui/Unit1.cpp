@@ -423,10 +423,7 @@ void TForm1::pageAgainThoseNotPaged() {
     if (!m_engine->isIdle() || m_lastJob.notPaged.isEmpty()) {
         return;
     }
-    RecipientSelection again;
-    again.tickedNames = m_lastJob.notPaged;
-    again.toMarker = u"[selected names]"_s;
-    again.message = m_lastJob.message;
+    RecipientSelection again = RecipientSelection::ofTickedNames(m_lastJob.notPaged, m_lastJob.message);
     again.fromSendButton = false; // the same delivery time as before
     m_engine->setHoldValue(m_lastJob.hold);
     startSend(again);

@@ -30,7 +30,7 @@ RecipientSelection TForm1::currentSelection(bool fromSendButton) const {
     RecipientSelection s;
     s.groupMode = !groupSelectingLabel->isHidden();
     if (QListWidgetItem* item = groupsListBox->currentItem(); item != nullptr && item->isSelected()) {
-        s.highlightedGroup = item->text();
+        s.highlightedGroup = groupNumberOfEntry(item->text());
     }
     for (int row : namesListbox->Items().itemsIn(Qt::Checked)) {
         s.tickedNames.append(namesListbox->Items().item(row));

@@ -190,7 +190,7 @@ TEST_F(GatewayEndToEnd, GroupIsPagedThroughTheGateway) {
     pointService(2, u"127.0.0.1"_s, server.port());
     RecipientSelection group;
     group.groupMode = true;
-    group.highlightedGroup = u"G4: Everyone"_s;
+    group.highlightedGroup = 4;
     group.toMarker = u"[Group 4]"_s;
     group.message = u"Fire drill"_s;
     engine.sendButtonClick(group);

@@ -90,7 +90,7 @@ TEST_F(EngineEndToEnd, GroupOverTwoServicesWithARefusalEndsWithTheTally) {
     pointServiceAt(2, encrypted);
     RecipientSelection group = selection(u"[Group 4]"_s);
     group.groupMode = true;
-    group.highlightedGroup = u"G4: Night shift"_s;
+    group.highlightedGroup = 4;
     engine.sendButtonClick(group);
     ASSERT_TRUE(waitForPhase(u"DONE"_s)) << outputs.results.join(u'\n').toStdString();
     EXPECT_EQ(outputs.results.last(), u"3 of 4 MESSAGES SENT OK"_s);
@@ -224,7 +224,7 @@ TEST_P(ChangeBetweenRecipients, IsSeenByTheNextRecipient) {
     pointServiceAt(2, two);
     RecipientSelection s = selection(u"[Group 4]"_s);
     s.groupMode = true;
-    s.highlightedGroup = u"G4: Everyone"_s;
+    s.highlightedGroup = 4;
     engine.sendButtonClick(s);
     ASSERT_TRUE(test::waitUntil([&] { return !outputs.reports.empty(); }, 8000));
     ASSERT_TRUE(waitForIdle());

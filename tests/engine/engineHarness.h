@@ -64,7 +64,7 @@ public:
     static RecipientSelection group(int n, const QString& message = QStringLiteral("hello")) {
         RecipientSelection s;
         s.groupMode = true;
-        s.highlightedGroup = QStringLiteral("G%1: Group %1").arg(n);
+        s.highlightedGroup = n;
         s.toMarker = QStringLiteral("[Group %1]").arg(n);
         s.message = message;
         return s;

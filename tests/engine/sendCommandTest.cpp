@@ -181,7 +181,7 @@ TEST_F(SendCommand, GroupQueuesMembersOfUsableNumbersAndTicksSkipTheRest) {
 
     const int connectionsBefore = client.connectRequests;
     RecipientSelection noGroup = group(2);
-    noGroup.highlightedGroup.clear();
+    noGroup.highlightedGroup = 0;
     outputs.status = u"old"_s;
     engine.sendButtonClick(noGroup);
     EXPECT_EQ(outputs.status, u""_s);
