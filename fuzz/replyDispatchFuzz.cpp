@@ -2,7 +2,7 @@
 // deliveries of any bytes, accepted and refused connections, closes by the server, ticks, the
 // deferred requests and Cancel, for single, direct-ID and group jobs. Besides "no crash", it checks
 // what must always hold:
-// - the job is Idle right after any close;
+// - the connection's state is Idle right after any close, and the job comes to its end;
 // - every chosen recipient gets exactly one outcome (paged, or not paged with a reason), and the
 //   results list agrees: one "MESSAGE SENT OK" per paged recipient, one "NOT SENT" line per other;
 // - the tally counts no more than were queued, and the report agrees with the results list;
@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     };
     const auto close = [&](int status) {
         client.serverCloses(status, status != 0 ? QStringLiteral("Connection reset by peer") : QString());
-        require(engine.isIdle());
+        require(engine.job().state == EngineState::Idle);
     };
     const auto runOneDeferred = [&] {
         const char request = deferred.queue.front();
