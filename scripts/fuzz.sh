@@ -11,7 +11,7 @@ source "$root/scripts/packages.sh"
 corvane_install_missing clang libclang-rt-14-dev
 
 build="${CORVANE_FUZZ_BUILD_DIR:-$root/build-fuzz}"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_FUZZ=ON \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR="${CORVANE_WARNINGS_AS_ERRORS:-OFF}" -DCORVANE_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target fuzz_targets
 

@@ -15,7 +15,7 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 export CXXFLAGS LDFLAGS
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_PACKAGE=ON "$@" >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR="${CORVANE_WARNINGS_AS_ERRORS:-OFF}" -DCORVANE_PACKAGE=ON "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 (cd "$build" && cpack -G DEB >/dev/null)
 

@@ -14,7 +14,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     sanitize=ON
     build="${CORVANE_SANITIZE_BUILD_DIR:-$root/build-sanitize}"
 fi
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_SANITIZE=$sanitize >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR="${CORVANE_WARNINGS_AS_ERRORS:-OFF}" -DCORVANE_SANITIZE=$sanitize >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 cd "$build"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 300
