@@ -114,8 +114,9 @@ public:
             }
             return *n;
         };
-        // The host comes first; a login and its password may follow it, after commas.
-        const auto address = [&](bool withLogin) {
+        // The host comes first; a login and its password may follow it, after commas (the alternate
+        // pages with the address's login, but a file that gives one there was always taken).
+        const auto address = [&] {
             const QString checked = text(serviceRecordType::addressMaxLength);
             const QString host = checked.section(u',', 0, 0);
             if (!isHostText(host)) {
@@ -123,17 +124,14 @@ public:
                      u"'%1' is not a host name or an address (a comment goes on a line of its own, after ';')"_s.arg(
                          host));
             }
-            if (!withLogin && checked.contains(u',')) {
-                fail(line, key, u"a host only: the alternate takes the login of the address"_s);
-            }
             return checked;
         };
         if (key == u"name"_s) {
             s.name = text(serviceRecordType::nameMaxLength);
         } else if (key == u"address"_s) {
-            s.ip = address(true);
+            s.ip = value.isEmpty() ? value : address(); // empty: the service is not used
         } else if (key == u"alternate"_s) {
-            s.AltIp = value.isEmpty() ? value : address(false);
+            s.AltIp = value.isEmpty() ? value : address();
         } else if (key == u"port"_s) {
             s.port = number(1, 65535, u"a port number from 1 to 65535"_s);
         } else if (key == u"maxChars"_s) {
