@@ -4,15 +4,11 @@
 #include "contacts/contactsDatabase.h"
 #include "contacts/datamod.h"
 #include "engine/snppCommands.h"
-#include "platform/codePage.h"
 #include "platform/error.h"
 #include "platform/operatorDialogs.h"
 #include "platform/userFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
-#include <QStringDecoder>
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
