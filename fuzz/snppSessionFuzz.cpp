@@ -35,9 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     }
     int recorded = 0;
     bool refusedOne = false;
-    SnppSession session(rules, [&](const PageSent& page) {
-        ++recorded;
-        const bool ok = !page.pagerId.contains(QLatin1Char('7'));
+    SnppSession session(rules, [&](const std::vector<corvane::gateway::PageSent>& pages) {
+        recorded += static_cast<int>(pages.size());
+        bool ok = true;
+        for (const corvane::gateway::PageSent& page : pages) {
+            ok = ok && !page.pagerId.contains(QLatin1Char('7'));
+        }
         refusedOne = refusedOne || !ok;
         return ok;
     });

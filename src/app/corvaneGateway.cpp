@@ -5,6 +5,7 @@
 #include "app/gateway/gatewayServer.h"
 #include "engine/builtinServices.h"
 #include "platform/systemError.h"
+#include "platform/userFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -90,6 +91,10 @@ int main(int argc, char** argv) {
         {u"max-message"_s, u"Answer a MESS longer than N characters with 550, as a gateway with a limit does."_s,
          u"N"_s},
         {u"login"_s, u"Require LOGI with these values before PAGE (530 otherwise)."_s, u"ID,PASSWORD"_s},
+        {u"login-file"_s,
+         u"As --login, with ID,PASSWORD the first line of FILE, so the password is not on the command line "
+         "(where ps shows it)."_s,
+         u"FILE"_s},
         {u"queue-command"_s,
          u"A command line that must come before each PAGE; without it SEND is answered only after --slow-send "
          "seconds, as gateways that wait for delivery do."_s,
@@ -135,10 +140,25 @@ int main(int argc, char** argv) {
         return 2;
     }
     rules.slowSendMs = slowSend * 1000;
-    if (parser.isSet(u"login"_s)) {
-        const QStringList login = parser.value(u"login"_s).split(u',');
+    if (parser.isSet(u"login"_s) || parser.isSet(u"login-file"_s)) {
+        const bool fromFile = parser.isSet(u"login-file"_s);
+        QString value = parser.value(u"login"_s);
+        if (fromFile) {
+            try {
+                value = readUserTextFile(parser.value(u"login-file"_s), UserFileBound::services).lines.value(0);
+            } catch (const UserFileError& e) {
+                std::fprintf(stderr, "corvane-gateway: --login-file %s\n", qPrintable(e.text()));
+                return 2;
+            }
+        }
+        const QStringList login = value.split(u',');
+        if (parser.isSet(u"login"_s) && fromFile) {
+            std::fprintf(stderr, "corvane-gateway: give --login or --login-file, not both\n");
+            return 2;
+        }
         if (login.size() != 2 || login[0].isEmpty()) {
-            std::fprintf(stderr, "corvane-gateway: --login takes ID,PASSWORD\n");
+            std::fprintf(stderr, fromFile ? "corvane-gateway: --login-file takes a first line ID,PASSWORD\n"
+                                          : "corvane-gateway: --login takes ID,PASSWORD\n");
             return 2;
         }
         rules.loginId = login[0];
@@ -155,29 +175,38 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    GatewayServer server(rules, idle, [&](const PageSent& page) {
+    GatewayServer server(rules, idle, [&](const std::vector<PageSent>& transaction) {
         const QString time = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
-        const QString line = time + u"  pager "_s + printable(page.pagerId) + u"  password: "_s +
-                             (page.withPassword ? u"yes"_s : u"no"_s) + u"  hold: "_s +
-                             (page.hold.isEmpty() ? u"-"_s : page.hold) + u"  message"_s +
-                             (page.encrypted ? u" (encrypted form, decoded)"_s : QString()) + u": "_s +
-                             printable(page.message);
-        if (jsonl.isOpen()) {
-            QJsonObject record{{u"time"_s, time},
-                               {u"pager"_s, page.pagerId},
-                               {u"password"_s, page.withPassword},
-                               {u"hold"_s, page.hold.isEmpty() ? QJsonValue() : QJsonValue(page.hold)},
-                               {u"message"_s, page.message},
-                               {u"encrypted"_s, page.encrypted}};
-            QString error;
-            if (!jsonl.append(QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n', error)) {
-                // Refused to the sender (SEND is answered 554), so the page is not lost silently.
-                std::fprintf(stderr, "corvane-gateway: cannot write %s: %s; page to %s refused\n",
-                             qPrintable(jsonlName), qPrintable(error), qPrintable(printable(page.pagerId)));
-                return false;
-            }
+        QStringList lines;
+        QByteArray records;
+        QStringList pagers;
+        for (const PageSent& page : transaction) {
+            lines.append(time + u"  pager "_s + printable(page.pagerId) + u"  password: "_s +
+                         (page.withPassword ? u"yes"_s : u"no"_s) + u"  hold: "_s +
+                         (page.hold.isEmpty() ? u"-"_s : page.hold) + u"  message"_s +
+                         (page.encrypted ? u" (encrypted form, decoded)"_s : QString()) + u": "_s +
+                         printable(page.message));
+            pagers.append(printable(page.pagerId));
+            const QJsonObject record{{u"time"_s, time},
+                                     {u"pager"_s, page.pagerId},
+                                     {u"password"_s, page.withPassword},
+                                     {u"hold"_s, page.hold.isEmpty() ? QJsonValue() : QJsonValue(page.hold)},
+                                     {u"message"_s, page.message},
+                                     {u"encrypted"_s, page.encrypted}};
+            records += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
         }
-        std::printf("%s\n", line.toLocal8Bit().constData());
+        // One write for the whole SEND, taken back when the disk cuts it short: the file holds
+        // every pager of it or none, and so does the terminal.
+        QString error;
+        if (jsonl.isOpen() && !jsonl.append(records, error)) {
+            // Refused to the sender (SEND is answered 554), so no page is lost silently.
+            std::fprintf(stderr, "corvane-gateway: cannot write %s: %s; page to %s refused\n", qPrintable(jsonlName),
+                         qPrintable(error), qPrintable(pagers.join(u", "_s)));
+            return false;
+        }
+        for (const QString& line : std::as_const(lines)) {
+            std::printf("%s\n", line.toLocal8Bit().constData());
+        }
         std::fflush(stdout);
         return true;
     });

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -239,9 +240,13 @@ TEST(GatewayProgram, AtTheDescriptorLimitItWaitsWithoutSpinningAndKeepsItsSessio
     EXPECT_TRUE(gateway.stop());
 }
 
-// --jsonl on a full disk: a page that cannot be written whole is refused to the sender and said on
-// standard error; the file holds exactly the pages answered as sent, each a whole JSON line.
-TEST(GatewayProgram, JsonLinesOnAFullDiskRefuseThePagesTheyCannotKeep) {
+// On a disk that fills up, --jsonl refuses (554) the SENDs it cannot keep and says so on standard
+// error; the file holds exactly the pages answered as sent, each a whole JSON line, and a SEND of
+// several pagers is kept whole or not at all, in the file and on standard output alike.
+class JsonLinesOnAFullDisk : public ::testing::TestWithParam<int> {};
+
+TEST_P(JsonLinesOnAFullDisk, RefuseTheTransactionsTheyCannotKeepWhole) {
+    const int pagersPerSend = GetParam();
     test::SmallTmpfs disk(64);
     if (!disk.mounted()) {
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
@@ -257,11 +262,16 @@ TEST(GatewayProgram, JsonLinesOnAFullDiskRefuseThePagesTheyCannotKeep) {
     int sent = 0;
     int refused = 0;
     for (int i = 0; i < 100; ++i) {
-        ASSERT_TRUE(sendAll(client, "PAGE " + QByteArray::number(5550000 + i) + "\r\nMESS page number " +
-                                        QByteArray::number(i) + "\r\nSEND\r\n"));
+        QByteArray transaction;
+        for (int p = 0; p < pagersPerSend; ++p) {
+            transaction += "PAGE " + QByteArray::number(5550000 + i * 10 + p) + "\r\n";
+        }
+        transaction += "MESS page number " + QByteArray::number(i) + "\r\nSEND\r\n";
+        ASSERT_TRUE(sendAll(client, transaction));
+        const int expectedLines = pagersPerSend + 2;
         const QByteArray replies = readUntil(
-            client, [](const QByteArray& r) { return r.count('\n') == 3; }, 5000);
-        const QByteArray last = replies.split('\n').value(2);
+            client, [&](const QByteArray& r) { return r.count('\n') == expectedLines; }, 5000);
+        const QByteArray last = replies.split('\n').value(expectedLines - 1);
         sent += last.startsWith("250 ");
         refused += last.startsWith("554 ");
     }
@@ -280,10 +290,13 @@ TEST(GatewayProgram, JsonLinesOnAFullDiskRefuseThePagesTheyCannotKeep) {
             EXPECT_TRUE(QJsonDocument::fromJson(line).isObject()) << line.toStdString();
         }
     }
-    EXPECT_EQ(whole, sent);
+    EXPECT_EQ(whole, sent * pagersPerSend);
     ASSERT_TRUE(gateway.stop());
+    EXPECT_EQ(gateway.out().count("  pager "), sent * pagersPerSend) << "printed as kept";
     EXPECT_TRUE(gateway.err().contains("cannot write")) << gateway.err().toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(PagersPerSend, JsonLinesOnAFullDisk, ::testing::Values(1, 3));
 
 // Option values outside their range are usage errors, never folded into another value; both help
 // options answer.
@@ -317,6 +330,36 @@ TEST(GatewayProgram, OptionValuesOutOfRangeAreUsageErrors) {
         EXPECT_TRUE(ended && process.exitCode() == 0) << help.toStdString();
         EXPECT_TRUE(process.readAllStandardOutput().startsWith("Usage: ")) << help.toStdString();
     }
+}
+
+// The login a gateway requires can come from a file, so that its password is not on the command line
+// for every user of the machine to read (ps, /proc/PID/cmdline).
+TEST(GatewayProgram, TheLoginCanComeFromAFileAndStaysOutOfTheCommandLine) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"login"_s);
+    {
+        QFile login(file);
+        ASSERT_TRUE(login.open(QIODevice::WriteOnly));
+        login.write("ops,TopSecretPW\n");
+    }
+    GatewayProcess gateway({u"--login-file"_s, file});
+    ASSERT_NE(gateway.port(), 0) << gateway.err().toStdString();
+    QFile cmdline(u"/proc/%1/cmdline"_s.arg(gateway.pid()));
+    ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(cmdline.readAll().contains("TopSecretPW"));
+    const int client = connectTo(gateway.port());
+    ASSERT_GE(client, 0);
+    ASSERT_TRUE(readUntil(client, greeted, 3000).contains("220 "));
+    ASSERT_TRUE(sendAll(client, "PAGE 5551234\r\n"));
+    EXPECT_TRUE(readUntil(
+                    client, [](const QByteArray& r) { return r.contains("\r\n"); }, 3000)
+                    .startsWith("530"));
+    ASSERT_TRUE(sendAll(client, "LOGI ops TopSecretPW\r\nPAGE 5551234\r\n"));
+    const QByteArray replies = readUntil(
+        client, [](const QByteArray& r) { return r.count("\r\n") >= 2; }, 3000);
+    EXPECT_TRUE(replies.startsWith("250")) << replies.toStdString();
+    EXPECT_EQ(replies.count("250"), 2) << replies.toStdString();
+    ::close(client);
 }
 
 } // namespace

@@ -35,8 +35,8 @@ struct Dialogue {
 
 Dialogue talk(const GatewayRules& rules, const QStringList& commands) {
     Dialogue d;
-    SnppSession session(rules, [&](const PageSent& page) {
-        d.pages.push_back(page);
+    SnppSession session(rules, [&](const std::vector<PageSent>& pages) {
+        d.pages.insert(d.pages.end(), pages.begin(), pages.end());
         return true;
     });
     for (const QString& command : commands) {
@@ -132,8 +132,8 @@ TEST(GatewaySession, ATransactionTakesABoundedNumberOfPagers) {
 TEST(GatewaySession, APageThatCannotBeRecordedIsRefused) {
     int offered = 0;
     const GatewayRules rules; // the session keeps a reference to its rules
-    SnppSession session(rules, [&](const PageSent&) {
-        ++offered;
+    SnppSession session(rules, [&](const std::vector<PageSent>& pages) {
+        offered += static_cast<int>(pages.size());
         return false;
     });
     for (const QString& command : {u"PAGE 1"_s, u"PAGE 2"_s, u"MESS hi"_s}) {
@@ -180,8 +180,8 @@ TEST_F(GatewayEndToEnd, GroupIsPagedThroughTheGateway) {
     GatewayRules rules;
     rules.refusedIds = {u"666"_s};
     std::vector<PageSent> pages;
-    gateway::GatewayServer server(rules, 60, [&](const PageSent& page) {
-        pages.push_back(page);
+    gateway::GatewayServer server(rules, 60, [&](const std::vector<PageSent>& sent) {
+        pages.insert(pages.end(), sent.begin(), sent.end());
         return true;
     });
     QString error;

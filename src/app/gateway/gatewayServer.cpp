@@ -23,8 +23,8 @@ namespace corvane::gateway {
 // bound is closed, so one client can never stop the others.
 class GatewayConnection final : public QObject {
 public:
-    GatewayConnection(int fd, const GatewayRules& rules, int idleTimeoutSeconds,
-                      std::function<bool(const PageSent&)> pageSent, std::function<void(GatewayConnection*)> ended)
+    GatewayConnection(int fd, const GatewayRules& rules, int idleTimeoutSeconds, PagesSent pageSent,
+                      std::function<void(GatewayConnection*)> ended)
         : m_fd(fd)
         , m_session(rules, std::move(pageSent))
         , m_ended(std::move(ended))
@@ -205,7 +205,7 @@ private:
     bool m_closing = false;
 };
 
-GatewayServer::GatewayServer(GatewayRules rules, int idleTimeoutSeconds, std::function<bool(const PageSent&)> pageSent)
+GatewayServer::GatewayServer(GatewayRules rules, int idleTimeoutSeconds, PagesSent pageSent)
     : m_rules(std::move(rules))
     , m_idleTimeoutSeconds(idleTimeoutSeconds)
     , m_pageSent(std::move(pageSent)) {}

@@ -18,8 +18,8 @@ class GatewayConnection;
 // the event loop's thread.
 class GatewayServer final : public QObject {
 public:
-    // pageSent records a page and says whether it could (see PageSent).
-    GatewayServer(GatewayRules rules, int idleTimeoutSeconds, std::function<bool(const PageSent&)> pageSent);
+    // pageSent records the pages of a SEND and says whether it could (see PagesSent).
+    GatewayServer(GatewayRules rules, int idleTimeoutSeconds, PagesSent pageSent);
     ~GatewayServer() override;
 
     // Binds and listens; on failure returns false with the system's text in error.
@@ -36,7 +36,7 @@ private:
 
     GatewayRules m_rules;
     int m_idleTimeoutSeconds;
-    std::function<bool(const PageSent&)> m_pageSent;
+    PagesSent m_pageSent;
     int m_listenFd = -1;
     int m_port = 0;
     QSocketNotifier* m_acceptNotifier = nullptr;

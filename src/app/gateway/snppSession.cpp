@@ -44,9 +44,9 @@ std::pair<QString, QString> verbAndArgument(const QString& commandLine) {
 
 } // namespace
 
-SnppSession::SnppSession(const GatewayRules& rules, std::function<bool(const PageSent&)> pageSent)
+SnppSession::SnppSession(const GatewayRules& rules, PagesSent pagesSent)
     : m_rules(rules)
-    , m_pageSent(std::move(pageSent)) {}
+    , m_pagesSent(std::move(pagesSent)) {}
 
 QString SnppSession::greeting() {
     return u"220 Corvane gateway (SNPP) ready\r\n"_s;
@@ -128,11 +128,12 @@ std::vector<SessionReply> SnppSession::handleLine(const QString& commandLine) {
         if (m_pagers.empty() || !m_hasMessage) {
             return {line(u"503 Error, Pager ID or Message Incomplete"_s)};
         }
-        bool recorded = true;
+        std::vector<PageSent> pages;
+        pages.reserve(m_pagers.size());
         for (const Pager& pager : m_pagers) {
-            recorded = m_pageSent(PageSent{pager.id, pager.withPassword, m_hold, m_message, m_encrypted}) && recorded;
+            pages.push_back(PageSent{pager.id, pager.withPassword, m_hold, m_message, m_encrypted});
         }
-        if (!recorded) {
+        if (!m_pagesSent(pages)) {
             resetTransaction();
             return {line(u"554 Error, The Page Could Not Be Recorded"_s)};
         }

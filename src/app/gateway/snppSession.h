@@ -17,9 +17,7 @@ struct GatewayRules {
     int slowSendMs = 20000; // ...or SEND is answered only this much later
 };
 
-// A page the gateway took: one per pager of a transaction, when SEND is accepted. The receiver
-// returns false when it could not record the page (a full disk): SEND is then refused, so that
-// the sender never takes a lost page for a sent one.
+// A page the gateway took: one per pager of a transaction, when SEND is accepted.
 struct PageSent {
     QString pagerId;
     bool withPassword = false;
@@ -27,6 +25,11 @@ struct PageSent {
     QString message; // decoded when it came in the encrypted form
     bool encrypted = false;
 };
+
+// Receives the pages of one SEND together and records all of them or none: false (a full disk) and
+// SEND is refused, so that the sender never takes a lost page for a sent one, nor a transaction
+// that was half recorded for a refused one.
+using PagesSent = std::function<bool(const std::vector<PageSent>& transaction)>;
 
 // One reply line (with its CR LF), and what happens with it.
 struct SessionReply {
@@ -44,7 +47,7 @@ public:
     // commands before SEND are refused, so a client cannot make the gateway grow without end.
     static constexpr int maxPagersPerTransaction = 32;
 
-    explicit SnppSession(const GatewayRules& rules, std::function<bool(const PageSent&)> pageSent);
+    explicit SnppSession(const GatewayRules& rules, PagesSent pagesSent);
 
     static QString greeting();
     static QString idleTimeoutReply();
@@ -57,7 +60,7 @@ private:
     void resetTransaction();
 
     const GatewayRules& m_rules;
-    std::function<bool(const PageSent&)> m_pageSent;
+    PagesSent m_pagesSent;
     bool m_loggedIn = false;
     struct Pager {
         QString id;
