@@ -1,5 +1,6 @@
 // corvane-gateway: a local SNPP gateway for try-outs and for testing a site's scripts. It takes
 // pages as a paging service would and prints each one instead of sending it on.
+#include "app/cli/backgroundPrinter.h"
 #include "app/cli/startUp.h"
 #include "app/cli/terminal.h"
 #include "app/gateway/gatewayServer.h"
@@ -175,6 +176,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // Standard output that nobody reads (a paused pager, "| sleep") must never stop the serving.
+    cli::BackgroundPrinter printed(STDOUT_FILENO);
     GatewayServer server(rules, idle, [&](const std::vector<PageSent>& transaction) {
         const QString time = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s);
         QStringList lines;
@@ -205,9 +208,8 @@ int main(int argc, char** argv) {
             return false;
         }
         for (const QString& line : std::as_const(lines)) {
-            std::printf("%s\n", line.toLocal8Bit().constData());
+            printed.print(line.toLocal8Bit() + '\n');
         }
-        std::fflush(stdout);
         return true;
     });
     QString error;
@@ -228,6 +230,11 @@ int main(int argc, char** argv) {
     // SIGINT, SIGTERM and SIGHUP end the event loop, and so the program, cleanly.
     const cli::StopSignals stop([] { QCoreApplication::quit(); }, 0);
     const int result = QCoreApplication::exec();
+    // What was taken is printed before the end, unless nobody reads it.
+    printed.flushFor(2000);
+    if (const std::size_t unprinted = printed.unprinted(); unprinted > 0) {
+        std::fprintf(stderr, "corvane-gateway: %zu lines were not printed: standard output was not read\n", unprinted);
+    }
     std::fprintf(stderr, "corvane-gateway: stopped\n");
     return result;
 }

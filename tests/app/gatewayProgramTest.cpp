@@ -364,3 +364,52 @@ TEST(GatewayProgram, TheLoginCanComeFromAFileAndStaysOutOfTheCommandLine) {
 
 } // namespace
 } // namespace corvane
+
+namespace corvane {
+namespace {
+
+// Standard output that nobody reads (a paused pager, "| sleep") fills its pipe; the gateway goes on
+// greeting and answering, ends on SIGTERM, and says how many lines it could not print.
+TEST(GatewayProgram, AnUnreadStandardOutputNeverStopsTheServing) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"out"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess shell;
+    // sleep opens the pipe for reading and never reads it; the gateway becomes this shell (exec).
+    shell.start(u"/bin/sh"_s, {u"-c"_s, u"sleep 60 < '%1' & exec '%2' --port 0 > '%1'"_s.arg(
+                                            fifo, QString::fromUtf8(CORVANE_GATEWAY_PROGRAM))});
+    ASSERT_TRUE(shell.waitForStarted());
+    static const QRegularExpression listening(u"listening on \\S+ port (\\d+)"_s);
+    QByteArray err;
+    int port = 0;
+    for (int i = 0; i < 50 && port == 0; ++i) {
+        shell.waitForReadyRead(100);
+        err += shell.readAllStandardError();
+        const auto match = listening.match(QString::fromLocal8Bit(err));
+        port = match.hasMatch() ? match.captured(1).toInt() : 0;
+    }
+    ASSERT_NE(port, 0) << err.toStdString();
+    const int client = connectTo(port);
+    ASSERT_TRUE(greeted(readUntil(client, greeted, 5000)));
+    const QByteArray page = "PAGE 5551234\r\nMESS " + QByteArray(200, 'x') + "\r\nSEND\r\n";
+    int answered = 0;
+    for (int i = 0; i < 1000; ++i) { // about 300 KB to print, far more than the pipe holds
+        ASSERT_TRUE(sendAll(client, page));
+        const QByteArray replies = readUntil(
+            client, [](const QByteArray& r) { return r.count('\n') == 3; }, 5000);
+        ASSERT_EQ(replies.count('\n'), 3) << "no answer to page " << i;
+        answered += replies.split('\n').value(2).startsWith("250 ");
+    }
+    EXPECT_EQ(answered, 1000);
+    const int other = connectTo(port);
+    EXPECT_TRUE(greeted(readUntil(other, greeted, 5000))) << "another client is still greeted";
+    ::close(other);
+    ::close(client);
+    ::kill(static_cast<pid_t>(shell.processId()), SIGTERM);
+    ASSERT_TRUE(shell.waitForFinished(8000)) << "SIGTERM ends it";
+    err += shell.readAllStandardError();
+    EXPECT_TRUE(err.contains("lines were not printed: standard output was not read")) << err.toStdString();
+}
+
+} // namespace
+} // namespace corvane
