@@ -100,7 +100,7 @@ private:
     void holdOrPage();
     void chunkStep();
     void refusalStep(const QString& reply);
-    void resetStep(const QString& reply, bool accepted);
+    void resetStep(const QString& reply, bool accepted, bool greeted);
     void send(const QString& line);
     void closeConnection();
     // The one-word message status the operator sees.

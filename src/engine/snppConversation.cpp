@@ -99,7 +99,7 @@ void PagingEngine::handleReply(const QString& Text) {
         return;
     }
     if (m_job.state == EngineState::ResetSent) {
-        resetStep(Text, replyClass == ReplyClass::Accepted);
+        resetStep(Text, replyClass == ReplyClass::Accepted, replyClass == ReplyClass::Greeting);
         return;
     }
     switch (replyClass) {
@@ -320,8 +320,20 @@ void PagingEngine::refusalStep(const QString& reply) {
 // Only a cleared transaction lets the next recipient be paged on this connection. A server that
 // will not clear it ends the connection as a lost one: everyone still queued is accounted for when
 // it closes.
-void PagingEngine::resetStep(const QString& reply, bool accepted) {
+void PagingEngine::resetStep(const QString& reply, bool accepted, bool greeted) {
     if (accepted) {
+        LookForNextIDinList();
+        return;
+    }
+    if (greeted) {
+        // HylaFAX's hfaxd answers RESE as a new session does, with its greeting, and forgets the
+        // login: the session is clear, and the next recipient follows a new LOGI.
+        const serviceRecordType& service = currentServiceRecord();
+        if (!service.userID.isEmpty() && !service.password.isEmpty()) {
+            send(logiLine(service.userID, service.password));
+            m_job.state = EngineState::LoginSent;
+            return;
+        }
         LookForNextIDinList();
         return;
     }

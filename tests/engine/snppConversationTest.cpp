@@ -428,8 +428,10 @@ namespace {
 // A server that keeps its transaction as Net::SNPP::Server does: the pagers and the message stay
 // until a SEND is accepted or a RESE clears them, so a refused SEND leaves them behind.
 struct TransactionKeepingServer {
-    QString refuse;   // "VERB id": the command refused for that pager's transaction
-    bool rese = true; // takes RESE
+    QString refuse;       // "VERB id": the command refused for that pager's transaction
+    bool rese = true;     // takes RESE
+    bool hylafax = false; // as hfaxd: a login first, and RESE answered with a new greeting that forgets it
+    bool loggedIn = false;
     QStringList pagers;
     bool message = false;
     QStringList delivered;
@@ -437,6 +439,13 @@ struct TransactionKeepingServer {
     QString answer(const QString& sent) {
         const QString line = sent.trimmed();
         const QString verb = line.left(4);
+        if (verb == u"LOGI"_s) {
+            loggedIn = true;
+            return u"250 User ops logged in.\r\n"_s;
+        }
+        if (hylafax && !loggedIn && verb != u"QUIT"_s) {
+            return u"530 Please login with LOGIN.\r\n"_s;
+        }
         const QString refusedHere = refuse.section(u' ', 0, 0);
         const bool refusedPager = pagers.contains(refuse.section(u' ', 1)) ||
                                   (verb == u"PAGE"_s && line.section(u' ', 1, 1) == refuse.section(u' ', 1));
@@ -462,6 +471,10 @@ struct TransactionKeepingServer {
         if (verb == u"RESE"_s && rese) {
             pagers.clear();
             message = false;
+            if (hylafax) {
+                loggedIn = false;
+                return u"220 vm server (HylaFAX (tm) Version 6.0.7) ready.\r\n"_s;
+            }
             return u"250 RESET OK\r\n"_s;
         }
         if (verb == u"QUIT"_s) {
@@ -479,6 +492,7 @@ struct RefusedStepCase {
     QStringList delivered; // pager IDs the server sent
     QStringList notPaged;
     QString tally;
+    bool hylafax = false; // the service logs in, and the server is hfaxd-like
 };
 
 void PrintTo(const RefusedStepCase& c, std::ostream* os) {
@@ -497,10 +511,18 @@ TEST_P(RefusedStep, CostsOnlyItsRecipient) {
     TransactionKeepingServer server;
     server.refuse = c.refuse;
     server.rese = c.rese;
+    server.hylafax = c.hylafax;
+    if (c.hylafax) {
+        engine.serviceTable()[1].ip = u"gw1.test,ops,pw"_s;
+        splitIPintoParts(engine.serviceTable());
+    }
     responder = [&](const QString& line, int) { return server.answer(line); };
     engine.sendButtonClick(ticked({u"Jane Doe"_s, u"Bob Smith"_s, u"Cy Young"_s, u"Di Ames"_s}));
     serve();
-    const QStringList first{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s};
+    QStringList first{u"PAGE 5551234"_s, u"MESS hello"_s, u"SEND"_s};
+    if (c.hylafax) {
+        first.prepend(u"LOGI ops pw"_s);
+    }
     EXPECT_EQ(wire(), first + c.wire);
     EXPECT_EQ(server.delivered, c.delivered);
     EXPECT_EQ(outputs.notPaged, c.notPaged);
@@ -538,6 +560,16 @@ INSTANTIATE_TEST_SUITE_P(
                         {u"5551234"_s, u"5550002"_s, u"5550004"_s},
                         {bobRefused},
                         u"3 of 4 MESSAGES SENT OK"_s},
+        RefusedStepCase{"RESE answered with a new greeting (hfaxd): log in again and go on",
+                        u"SEND 5550001"_s,
+                        true,
+                        {u"PAGE 5550001 0042"_s, u"MESS hello"_s, u"SEND"_s, u"RESE"_s, u"LOGI ops pw"_s,
+                         u"PAGE 5550002"_s, u"MESS hello"_s, u"SEND"_s, u"PAGE 5550004"_s, u"MESS hello"_s, u"SEND"_s,
+                         u"QUIT"_s},
+                        {u"5551234"_s, u"5550002"_s, u"5550004"_s},
+                        {bobRefused},
+                        u"3 of 4 MESSAGES SENT OK"_s,
+                        true},
         RefusedStepCase{"RESE refused: the connection ends, all accounted for",
                         u"SEND 5550001"_s,
                         false,
