@@ -7,6 +7,7 @@
 #include "engine/builtinServices.h"
 #include "platform/systemError.h"
 #include "platform/userFile.h"
+#include "platform/writeWhole.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -49,18 +50,10 @@ public:
             error = systemErrorText(errno);
             return false;
         }
-        qsizetype done = 0;
-        while (done < line.size()) {
-            const ssize_t n = ::write(m_fd, line.constData() + done, static_cast<std::size_t>(line.size() - done));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                error = systemErrorText(n < 0 ? errno : ENOSPC);
-                [[maybe_unused]] const int rc = ::ftruncate(m_fd, st.st_size);
-                return false;
-            }
-            done += n;
+        if (!writeWhole(m_fd, line)) {
+            error = systemErrorText(errno);
+            [[maybe_unused]] const int rc = ::ftruncate(m_fd, st.st_size);
+            return false;
         }
         return true;
     }

@@ -3,6 +3,7 @@
 #include "platform/codePage.h"
 #include "platform/error.h"
 #include "platform/userFile.h"
+#include "platform/writeWhole.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -284,19 +285,7 @@ void setEntry(IniDocument& document, const QString& section, const QString& key,
 }
 
 bool writeAll(int fd, const QByteArray& bytes, qint64 offset) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done),
-                                   static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += n;
-    }
-    return true;
+    return writeWholeAt(fd, bytes, offset);
 }
 
 // The file holds exactly these bytes, on the disk.

@@ -1,12 +1,12 @@
 #include "app/cli/backgroundPrinter.h"
 
-#include <cerrno>
+#include "platform/writeWhole.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 
 namespace corvane::cli {
 
@@ -38,18 +38,8 @@ BackgroundPrinter::BackgroundPrinter(int fd, std::size_t maxBytes)
                 shared->queuedBytes -= static_cast<std::size_t>(line.size());
                 shared->writing = true;
             }
-            qsizetype done = 0;
-            while (done < line.size()) {
-                const ssize_t n =
-                    ::write(shared->fd, line.constData() + done, static_cast<std::size_t>(line.size() - done));
-                if (n < 0 && errno == EINTR) {
-                    continue;
-                }
-                if (n <= 0) {
-                    break; // a reader gone away: the line is lost, as printing to a closed pipe is
-                }
-                done += n;
-            }
+            // A reader gone away loses the line, as printing to a closed pipe does.
+            writeWhole(shared->fd, line);
             {
                 const std::lock_guard lock(shared->mutex);
                 shared->writing = false;

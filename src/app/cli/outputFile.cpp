@@ -1,6 +1,7 @@
 #include "app/cli/outputFile.h"
 
 #include "platform/systemError.h"
+#include "platform/writeWhole.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,21 +21,6 @@ mode_t currentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
-}
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += n;
-    }
-    return true;
 }
 
 } // namespace
@@ -100,7 +86,7 @@ std::optional<OutputFile> OutputFile::prepare(const QString& path, QString& erro
 }
 
 bool OutputFile::commit(const QByteArray& bytes, QString& error) {
-    bool written = writeAll(m_fd, bytes);
+    bool written = writeWhole(m_fd, bytes);
     if (written && !m_temporary.isEmpty()) {
         written = ::fsync(m_fd) == 0;
     }
